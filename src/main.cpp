@@ -1,0 +1,2 @@
+// Entry point of the velkarn executable.
+int main() { return 0; }
