@@ -149,7 +149,8 @@ protected:
     // worker pass, so that a test starts from a quiet link.
     void BindPlugged(pylonet_sim::SimOptions options = QuietOptions()) {
         Bind(std::move(options));
-        ASSERT_TRUE(m_sink.WaitFor("icon 141"));
+        // "OPEN" is the worker's last word on a fresh start with a keyboard.
+        ASSERT_TRUE(m_sink.WaitFor("OPEN"));
         m_sim->ClearReceived();
         m_sink.Clear();
         std::lock_guard lock(m_waitMutex);
