@@ -74,6 +74,26 @@ std::string InstanceSocketPath(int pid, const std::string& folder) {
     return JoinPath(folder.empty() ? RuntimeFolder() : folder, "Velkarn.MAIN." + std::to_string(pid));
 }
 
+// What the accept thread uses; it outlives the server when Stop leaves the
+// thread to finish a message on its own.
+struct InstanceServer::Shared {
+    InstanceMessageHandler handler;
+    int listenFd = -1;
+    int stopFd = -1;
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> inHandler{false};
+
+    ~Shared() {
+        if (listenFd >= 0)
+            ::close(listenFd);
+        if (stopFd >= 0)
+            ::close(stopFd);
+    }
+
+    void AcceptLoop();
+    void Serve(int client);
+};
+
 InstanceServer::~InstanceServer() { Stop(); }
 
 bool InstanceServer::Start(InstanceMessageHandler handler, const std::string& folder) {
@@ -83,46 +103,47 @@ bool InstanceServer::Start(InstanceMessageHandler handler, const std::string& fo
     sockaddr_un addr{};
     if (!FillAddress(path, addr))
         return false;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    auto shared = std::make_shared<Shared>();
+    shared->listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (shared->listenFd < 0)
         return false;
     ::unlink(path.c_str());
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 || ::chmod(path.c_str(), 0600) != 0 ||
-        ::listen(fd, 8) != 0) {
-        ::close(fd);
+    if (::bind(shared->listenFd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::chmod(path.c_str(), 0600) != 0 || ::listen(shared->listenFd, 8) != 0) {
         ::unlink(path.c_str());
         return false;
     }
-    const int stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (stopFd < 0) {
-        ::close(fd);
+    shared->stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (shared->stopFd < 0) {
         ::unlink(path.c_str());
         return false;
     }
-    m_handler = std::move(handler);
+    shared->handler = std::move(handler);
+    m_shared = shared;
     m_path = path;
-    m_listenFd = fd;
-    m_stopFd = stopFd;
-    m_thread = std::thread([this] { AcceptLoop(); });
+    m_thread = std::thread([shared] { shared->AcceptLoop(); });
     return true;
 }
 
 void InstanceServer::Stop() {
     if (!m_thread.joinable())
         return;
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(m_stopFd, &one, sizeof one);
-    m_thread.join();
-    ::close(m_listenFd);
-    ::close(m_stopFd);
     ::unlink(m_path.c_str());
-    m_listenFd = -1;
-    m_stopFd = -1;
+    // Paired with the thread's inHandler-then-stopping: either it sees that we
+    // stop and skips the handler, or we see it busy and do not wait for it.
+    m_shared->stopping = true;
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(m_shared->stopFd, &one, sizeof one);
+    if (m_shared->inHandler || m_thread.get_id() == std::this_thread::get_id())
+        m_thread.detach();
+    else
+        m_thread.join();
+    m_shared.reset();
 }
 
-void InstanceServer::AcceptLoop() {
-    for (;;) {
-        std::array<pollfd, 2> fds{{{m_listenFd, POLLIN, 0}, {m_stopFd, POLLIN, 0}}};
+void InstanceServer::Shared::AcceptLoop() {
+    while (!stopping) {
+        std::array<pollfd, 2> fds{{{listenFd, POLLIN, 0}, {stopFd, POLLIN, 0}}};
         const int ready = ::poll(fds.data(), fds.size(), -1);
         if (ready < 0) {
             if (errno == EINTR)
@@ -133,15 +154,18 @@ void InstanceServer::AcceptLoop() {
             return;
         if ((fds[0].revents & POLLIN) == 0)
             continue;
-        const int client = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        const int client = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
-        Serve(client);
+        inHandler = true;
+        if (!stopping)
+            Serve(client);
+        inHandler = false;
         ::close(client);
     }
 }
 
-void InstanceServer::Serve(int client) {
+void InstanceServer::Shared::Serve(int client) {
     // The socket folder is private already; the peer check keeps a socket in
     // a shared fallback folder from taking orders from other users.
     ucred peer{};
@@ -152,7 +176,7 @@ void InstanceServer::Serve(int client) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRequestTimeoutMs);
     if (!ReadExactly(client, request.data(), request.size(), deadline))
         return;
-    const uint32_t result = m_handler ? m_handler(le::U32(request, 0), le::U32(request, 4), le::U32(request, 8)) : 0;
+    const uint32_t result = handler ? handler(le::U32(request, 0), le::U32(request, 4), le::U32(request, 8)) : 0;
     std::array<uint8_t, kReplySize> reply{};
     le::PutU32(reply, 0, result);
     WriteExactly(client, reply.data(), reply.size());

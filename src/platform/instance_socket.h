@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -37,20 +38,21 @@ public:
     // the accept thread. False when the socket cannot be created.
     bool Start(InstanceMessageHandler handler, const std::string& folder = {});
 
-    // Finishes the message in hand, ends the thread and removes the socket file.
+    // Removes the socket file and ends the accept thread. When a message is
+    // being handled right now, the thread is left to finish it (and reply) on
+    // its own: the handler may be waiting for the very thread that calls Stop
+    // (a "KILL" runs the teardown that stops this server), so Stop never waits
+    // for a handler.
     void Stop();
 
     bool Running() const { return m_thread.joinable(); }
     const std::string& SocketPath() const { return m_path; }
 
 private:
-    void AcceptLoop();
-    void Serve(int client);
+    struct Shared;
 
-    InstanceMessageHandler m_handler;
+    std::shared_ptr<Shared> m_shared;
     std::string m_path;
-    int m_listenFd = -1;
-    int m_stopFd = -1;
     std::thread m_thread;
 };
 

@@ -1,4 +1,5 @@
 // Instance socket, single-instance lock, named events and the process lookup.
+#include "platform/auto_reset_event.h"
 #include "platform/clock_change_watch.h"
 #include "platform/detached_process.h"
 #include "platform/instance_socket.h"
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <sys/wait.h>
 #include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <semaphore.h>
 #include <sys/socket.h>
@@ -44,6 +46,32 @@ TEST(InstanceSocket, DeliversMessageAndReturnsTheHandlersResult) {
     server.Stop();
     EXPECT_NE(::stat(server.SocketPath().c_str(), &st), 0);
     EXPECT_EQ(TellRunningInstance(::getpid(), 1, 2, 3), std::nullopt);
+}
+
+// The "KILL" case: the handler waits for the UI thread, and the UI thread's
+// teardown stops the server. Stop must not wait for that handler.
+TEST(InstanceSocket, StopDoesNotWaitForAHandlerWaitingOnTheCaller) {
+    test::XdgSandbox sandbox;
+    AutoResetEvent arrived;
+    AutoResetEvent uiDone;
+    InstanceServer server;
+    ASSERT_TRUE(server.Start([&](uint32_t, uint32_t, uint32_t) {
+        arrived.Set();
+        uiDone.Wait();
+        return 7u;
+    }));
+    std::optional<uint32_t> reply;
+    std::thread client([&] { reply = TellRunningInstance(::getpid(), 0x4D4B, 0x4C4C494B, 0); });
+    ASSERT_TRUE(arrived.WaitFor(5s));
+
+    auto stopped = std::async(std::launch::async, [&] { server.Stop(); });
+    const bool stopReturned = stopped.wait_for(2s) == std::future_status::ready;
+    uiDone.Set();
+    client.join();
+    EXPECT_TRUE(stopReturned) << "Stop waited for the handler";
+    EXPECT_EQ(reply, 7u);
+    struct stat st{};
+    EXPECT_NE(::stat(InstanceSocketPath(::getpid()).c_str(), &st), 0);
 }
 
 TEST(InstanceSocket, StaleSocketFilesBreakNothing) {
