@@ -14,6 +14,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,8 @@ public:
     }
     void TopmostOk(std::string_view text, std::string_view) override {
         calls.push_back({"topmost", std::string(text), {}});
+        if (onTopmost)
+            onTopmost();
     }
     std::optional<std::string> OpenFile(const FileDialogRequest& request) override {
         calls.push_back({"open", {}, request});
@@ -58,6 +61,7 @@ public:
     std::deque<std::optional<std::string>> paths; // answers of the file dialogs
     bool yes = false;
     std::vector<PromptCall> calls;
+    std::function<void()> onTopmost;
 
 private:
     std::optional<std::string> Next() {
