@@ -96,6 +96,10 @@ bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
         return false;
     const std::string target = ResolveTarget(path);
     const std::string folder = ParentFolder(target);
+    // A file the user made read-only stays as it is, even though the rename
+    // through its writable folder could replace it.
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
+        return false;
 
     static std::atomic<unsigned> counter{0};
     std::string temp;

@@ -35,8 +35,8 @@ FileReadStatus ReadFileBytes(const std::string& path, std::vector<uint8_t>& out,
 
 // Replaces the content of path with bytes. Keeps the mode of an existing
 // file (a new file gets 0666 less the umask) and writes through a symbolic
-// link to its target instead of replacing the link. False when anything
-// failed; the old file is then untouched.
+// link to its target instead of replacing the link. A read-only file is not
+// replaced. False when anything failed; the old file is then untouched.
 bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
 bool WriteFileAtomically(const std::string& path, std::string_view text);
 

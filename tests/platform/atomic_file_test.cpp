@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velkarn {
@@ -58,6 +59,16 @@ TEST(AtomicFile, RefusesWhereItCannotRename) {
     EXPECT_FALSE(WriteFileAtomically(dir.File("folder"), std::string_view("x")));
     EXPECT_FALSE(WriteFileAtomically(dir.File("missing/f"), std::string_view("x")));
     EXPECT_EQ(CountEntries(dir.Path()), 1);
+}
+
+TEST(AtomicFile, ReadOnlyFileIsNotReplaced) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write every file";
+    TempDir dir;
+    const std::string path = dir.Write("locked.ini", "keep");
+    ::chmod(path.c_str(), 0444);
+    EXPECT_FALSE(WriteFileAtomically(path, std::string_view("new")));
+    EXPECT_EQ(dir.Read("locked.ini"), "keep");
 }
 
 TEST(AtomicFile, ReadDistinguishesMissingFromUnreadable) {
