@@ -191,7 +191,8 @@ int ReadPresentMode(int profile) {
         return 0;
     std::array<int, 1> mode{};
     ScanInts(ReadValue(kPresentSection, kPresentKey, "0", UserModeFilePath(profile)), mode);
-    return mode[0];
+    // The mode indexes the ten-entry user-mode box; anything else is the first mode.
+    return ValidMode(mode[0]) ? mode[0] : 0;
 }
 
 void WritePresentMode(int profile, int mode) {

@@ -64,7 +64,7 @@ void WriteModeName(int profile, int mode, const std::string& name);
 UserModeSettings ReadModeSettings(int profile, int mode);
 void WriteModeSettings(int profile, int mode, const UserModeSettings& settings);
 
-// The selected user mode of a profile; default 0.
+// The selected user mode of a profile, 0..9; default (and for anything else) 0.
 int ReadPresentMode(int profile);
 void WritePresentMode(int profile, int mode);
 
