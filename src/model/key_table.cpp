@@ -368,8 +368,11 @@ std::span<const KeyCode, 256> VkTable() {
 }
 
 const KeyRecord& KeyRecordOf(uint32_t code) {
-    const int index = KeyIndexOf(code);
-    return index < kKeyTableSize ? kKeyTable[index] : kNoRecord;
+    // Values read from files reach here unchecked; only codes below the G
+    // keys name a slot.
+    if (code >= kGKeyCodeBase)
+        return kNoRecord;
+    return kKeyTable[KeyIndexOf(code)];
 }
 
 KeyCode KeyCodeOfListCode(uint16_t listCode) {

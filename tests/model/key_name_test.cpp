@@ -50,11 +50,15 @@ TEST_F(LanguageTest, KeyNames) {
         const char* name;
     };
     const Case cases[] = {
-        {0x01E, "A"},       {0x148, "↑"}, {0x136, "Right Shift"}, {0x055, "Key 85"}, // empty slot
-        {0x064, "Key 100"}, // F13 has no language key
-        {0x001, "Key 1"},   // key present, text empty
-        {0x201, "Key 513"}, // a G key names no slot
-        {0x010, "#Error"},  // key missing from the file: the lookup's own default
+        {0x01E, "A"},
+        {0x148, "↑"},
+        {0x136, "Right Shift"},
+        {0x055, "Key 85"},         // empty slot
+        {0x064, "Key 100"},        // F13 has no language key
+        {0x001, "Key 1"},          // key present, text empty
+        {0x201, "Key 513"},        // a G key names no slot
+        {0xFFFFFFFF, "Key 65535"}, // a value from a damaged file
+        {0x010, "#Error"},         // key missing from the file: the lookup's own default
     };
     for (const Case& c : cases)
         EXPECT_EQ(KeyName(c.code), c.name) << std::hex << c.code;

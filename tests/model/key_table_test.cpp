@@ -62,6 +62,7 @@ TEST(KeyTable, ListCodeRoundTripsForEveryListedKeyButTheSecondRightShift) {
     EXPECT_EQ(KeyCodeOfListCode(kEmptyListCode), 0);
     EXPECT_EQ(ListCodeOf(0x055), kEmptyListCode);
     EXPECT_EQ(ListCodeOf(0x201), kEmptyListCode);
+    EXPECT_EQ(ListCodeOf(0xFFFFFFFF), kEmptyListCode); // a value from a damaged file
 }
 
 // Letters, digits and F1..F10 follow rules rather than rows; check the rules
@@ -152,6 +153,7 @@ TEST(KeyTable, DeviceForms) {
         {0x163, {DeviceClass::System, 0x83}},   {0x171, {DeviceClass::Mouse, 0xF1}},
         {0x162, {DeviceClass::Mouse, 0xF5}},    {0x130, {DeviceClass::Keyboard, 0xC0}},
         {0x055, {DeviceClass::None, 0}},        {0x205, {DeviceClass::None, 0}},
+        {0xFFFFFFFF, {DeviceClass::None, 0}},   {0x80000000, {DeviceClass::None, 0}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(DeviceFormOf(c.code), c.form) << std::hex << c.code;
