@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -34,16 +35,18 @@ int main(int argc, char** argv) {
     if (RunStartupChecks(ParseCommandLine(argc, argv), environment) == StartupOutcome::kExit)
         return 0;
 
-    AutoResetEvent killed;
+    // Shared with the handler: Stop may leave the accept thread to finish the
+    // "KILL" reply on its own after main has moved on.
+    auto killed = std::make_shared<AutoResetEvent>();
     InstanceServer server;
-    const bool listening = server.Start([&](uint32_t message, uint32_t wParam, uint32_t) -> uint32_t {
+    const bool listening = server.Start([killed](uint32_t message, uint32_t wParam, uint32_t) -> uint32_t {
         if (message == kMsgOpen && wParam == kTagOpen) {
             Log("OPEN");
             return 1;
         }
         if (message == kMsgKill && wParam == kTagKill) {
             Log("KILL");
-            killed.Set();
+            killed->Set();
             return 1;
         }
         return 0;
@@ -51,7 +54,7 @@ int main(int argc, char** argv) {
     Log("READY " + std::to_string(::getpid()) + " owned=" + (lock.Owned() ? "1" : "0") +
         " listening=" + (listening ? "1" : "0"));
     // A test that breaks must not leave this running for long.
-    const bool gotKill = killed.WaitFor(std::chrono::seconds(60));
+    const bool gotKill = killed->WaitFor(std::chrono::seconds(60));
     server.Stop();
     lock.Release();
     return gotKill ? 0 : 3;
