@@ -15,8 +15,8 @@
 namespace velkarn {
 
 struct KeyButton {
-    int position;      // row number in the table
-    int controlId;     // id of the button in the main window
+    int position;  // row number in the table
+    int controlId; // id of the button in the main window
     const char* caption;
     uint16_t scanCode; // set-1 scan code, +0x100 for E0-prefixed keys
     int entry;         // entry index in a key-map area
@@ -39,7 +39,8 @@ const KeyButton* FindKeyButtonByEntry(int entry);
 
 // G keys G1..G9 (n = 0..8).
 constexpr int kGKeyCount = 9;
-constexpr std::array<int, kGKeyCount> kGKeyControlIds = {1000, 1001, 1002, 1003, 1004, 1140, 1141, 1142, 1143};
+constexpr std::array<int, kGKeyCount> kGKeyControlIds = {1000, 1001, 1002, 1003, 1004,
+                                                         1140, 1141, 1142, 1143};
 constexpr int kGKeyLed = 125;
 constexpr int kGKeyEntryBase = 256;  // bank 0
 constexpr int kGKeyBankStride = 9;   // bank 1 entries start at 265

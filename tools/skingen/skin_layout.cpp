@@ -1,9 +1,9 @@
 #include "skin_layout.h"
 
+#include "model/key_button_table.h"
+
 #include <array>
 #include <map>
-
-#include "model/key_button_table.h"
 
 namespace velkarn::skingen {
 namespace {
@@ -35,25 +35,71 @@ std::vector<KeySpot> KeySpots() {
         }
     };
     // Function row: Esc, gap, F1..F4, gap, F5..F8, gap, F9..F12, then the nav trio.
-    row(0, 0, {{1022, 1}, {0, 1}, {1010, 1}, {1011, 1}, {1012, 1}, {1013, 1}, {0, 0.5}, {1014, 1}, {1015, 1},
-               {1023, 1}, {1024, 1}, {0, 0.5}, {1025, 1}, {1026, 1}, {1027, 1}, {1028, 1}, {0, 0.5},
-               {1091, 1}, {1092, 1}, {1093, 1}});
+    row(0, 0, {{1022, 1}, {0, 1},    {1010, 1}, {1011, 1}, {1012, 1}, {1013, 1}, {0, 0.5},
+               {1014, 1}, {1015, 1}, {1023, 1}, {1024, 1}, {0, 0.5},  {1025, 1}, {1026, 1},
+               {1027, 1}, {1028, 1}, {0, 0.5},  {1091, 1}, {1092, 1}, {1093, 1}});
     const double r1 = 1.25;
     row(r1, 0, {{1029, 1}, {1030, 1}, {1031, 1}, {1032, 1}, {1033, 1}, {1034, 1}, {1035, 1}, {1036, 1},
-                {1037, 1}, {1038, 1}, {1039, 1}, {1040, 1}, {1041, 1}, {1043, 2}, {0, 0.5}, {1094, 1},
-                {1095, 1}, {1096, 1}, {0, 0.5}, {1104, 1}, {1105, 1}, {1106, 1}, {1107, 1}});
-    row(r1 + 1, 0, {{1056, 1.5}, {1044, 1}, {1045, 1}, {1046, 1}, {1047, 1}, {1048, 1}, {1049, 1}, {1050, 1},
-                    {1051, 1}, {1052, 1}, {1053, 1}, {1054, 1}, {1055, 1}, {1042, 1.5}, {0, 0.5}, {1097, 1},
-                    {1098, 1}, {1099, 1}, {0, 0.5}, {1108, 1}, {1109, 1}, {1110, 1}});
-    row(r1 + 2, 0, {{1069, 1.75}, {1058, 1}, {1059, 1}, {1060, 1}, {1061, 1}, {1062, 1}, {1063, 1}, {1064, 1},
-                    {1065, 1}, {1066, 1}, {1067, 1}, {1068, 1}, {1070, 2.25}, {0, 4}, {1112, 1}, {1113, 1},
-                    {1114, 1}});
-    row(r1 + 3, 0, {{1082, 2.25}, {1071, 1}, {1072, 1}, {1073, 1}, {1074, 1}, {1075, 1}, {1076, 1}, {1077, 1},
-                    {1078, 1}, {1079, 1}, {1080, 1}, {1081, 2.75}, {0, 1.5}, {1103, 1}, {0, 1.5}, {1115, 1},
-                    {1116, 1}, {1117, 1}});
-    row(r1 + 4, 0, {{1083, 1.25}, {1084, 1.25}, {1085, 1.25}, {1090, 6}, {1086, 1}, {1087, 1}, {1174, 1},
-                    {1088, 1}, {1089, 1.25}, {0, 0.5}, {1100, 1}, {1101, 1}, {1102, 1}, {0, 0.5}, {1120, 2},
-                    {1119, 1}});
+                {1037, 1}, {1038, 1}, {1039, 1}, {1040, 1}, {1041, 1}, {1043, 2}, {0, 0.5},  {1094, 1},
+                {1095, 1}, {1096, 1}, {0, 0.5},  {1104, 1}, {1105, 1}, {1106, 1}, {1107, 1}});
+    row(r1 + 1, 0,
+        {{1056, 1.5}, {1044, 1}, {1045, 1}, {1046, 1}, {1047, 1}, {1048, 1},   {1049, 1}, {1050, 1},
+         {1051, 1},   {1052, 1}, {1053, 1}, {1054, 1}, {1055, 1}, {1042, 1.5}, {0, 0.5},  {1097, 1},
+         {1098, 1},   {1099, 1}, {0, 0.5},  {1108, 1}, {1109, 1}, {1110, 1}});
+    row(r1 + 2, 0,
+        {{1069, 1.75},
+         {1058, 1},
+         {1059, 1},
+         {1060, 1},
+         {1061, 1},
+         {1062, 1},
+         {1063, 1},
+         {1064, 1},
+         {1065, 1},
+         {1066, 1},
+         {1067, 1},
+         {1068, 1},
+         {1070, 2.25},
+         {0, 4},
+         {1112, 1},
+         {1113, 1},
+         {1114, 1}});
+    row(r1 + 3, 0,
+        {{1082, 2.25},
+         {1071, 1},
+         {1072, 1},
+         {1073, 1},
+         {1074, 1},
+         {1075, 1},
+         {1076, 1},
+         {1077, 1},
+         {1078, 1},
+         {1079, 1},
+         {1080, 1},
+         {1081, 2.75},
+         {0, 1.5},
+         {1103, 1},
+         {0, 1.5},
+         {1115, 1},
+         {1116, 1},
+         {1117, 1}});
+    row(r1 + 4, 0,
+        {{1083, 1.25},
+         {1084, 1.25},
+         {1085, 1.25},
+         {1090, 6},
+         {1086, 1},
+         {1087, 1},
+         {1174, 1},
+         {1088, 1},
+         {1089, 1.25},
+         {0, 0.5},
+         {1100, 1},
+         {1101, 1},
+         {1102, 1},
+         {0, 0.5},
+         {1120, 2},
+         {1119, 1}});
     // The two tall keys of the numeric pad.
     spots.push_back({1111, 22, r1 + 1, 1, 2});
     spots.push_back({1118, 22, r1 + 3, 1, 2});
@@ -70,17 +116,53 @@ SkinRect UnitRect(const KeySpot& s) {
 
 // Legends: short forms that fit a cap; two-line legends show the shifted sign above.
 std::string Legend(const KeyButton& key) {
-    static const std::map<std::string, std::string> kShort = {
-        {"Print Screen", "PrtSc"}, {"Scroll Lock", "ScrLk"}, {"Page Up", "PgUp"}, {"Page Down", "PgDn"},
-        {"Insert", "Ins"}, {"Delete", "Del"}, {"Caps Lock", "Caps"}, {"Application", "Menu"},
-        {"Left Ctrl", "Ctrl"}, {"Right Ctrl", "Ctrl"}, {"Left Shift", "Shift"}, {"Right Shift", "Shift"},
-        {"Left Alt", "Alt"}, {"Right Alt", "Alt"}, {"Left Win", "Win"}, {"Right Win", "Win"},
-        {"Up", "\u2191"}, {"Down", "\u2193"}, {"Left", "\u2190"}, {"Right", "\u2192"}, {"Num Lock", "Num"},
-        {"Num Enter", "Enter"}, {"Space", ""}, {"Backspace", "\u232B Back"}, {"Enter", "Enter \u21B5"},
-        {"Tab", "Tab \u21B9"}, {"1", "!\n1"}, {"2", "@\n2"}, {"3", "#\n3"}, {"4", "$\n4"}, {"5", "%\n5"},
-        {"6", "^\n6"}, {"7", "&\n7"}, {"8", "*\n8"}, {"9", "(\n9"}, {"0", ")\n0"}, {"-", "_\n-"}, {"=", "+\n="},
-        {"[", "{\n["}, {"]", "}\n]"}, {"\\", "|\n\\"}, {";", ":\n;"}, {"'", "\"\n'"}, {"`", "~\n`"},
-        {",", "<\n,"}, {".", ">\n."}, {"/", "?\n/"}};
+    static const std::map<std::string, std::string> kShort = {{"Print Screen", "PrtSc"},
+                                                              {"Scroll Lock", "ScrLk"},
+                                                              {"Page Up", "PgUp"},
+                                                              {"Page Down", "PgDn"},
+                                                              {"Insert", "Ins"},
+                                                              {"Delete", "Del"},
+                                                              {"Caps Lock", "Caps"},
+                                                              {"Application", "Menu"},
+                                                              {"Left Ctrl", "Ctrl"},
+                                                              {"Right Ctrl", "Ctrl"},
+                                                              {"Left Shift", "Shift"},
+                                                              {"Right Shift", "Shift"},
+                                                              {"Left Alt", "Alt"},
+                                                              {"Right Alt", "Alt"},
+                                                              {"Left Win", "Win"},
+                                                              {"Right Win", "Win"},
+                                                              {"Up", "\u2191"},
+                                                              {"Down", "\u2193"},
+                                                              {"Left", "\u2190"},
+                                                              {"Right", "\u2192"},
+                                                              {"Num Lock", "Num"},
+                                                              {"Num Enter", "Enter"},
+                                                              {"Space", ""},
+                                                              {"Backspace", "\u232B Back"},
+                                                              {"Enter", "Enter \u21B5"},
+                                                              {"Tab", "Tab \u21B9"},
+                                                              {"1", "!\n1"},
+                                                              {"2", "@\n2"},
+                                                              {"3", "#\n3"},
+                                                              {"4", "$\n4"},
+                                                              {"5", "%\n5"},
+                                                              {"6", "^\n6"},
+                                                              {"7", "&\n7"},
+                                                              {"8", "*\n8"},
+                                                              {"9", "(\n9"},
+                                                              {"0", ")\n0"},
+                                                              {"-", "_\n-"},
+                                                              {"=", "+\n="},
+                                                              {"[", "{\n["},
+                                                              {"]", "}\n]"},
+                                                              {"\\", "|\n\\"},
+                                                              {";", ":\n;"},
+                                                              {"'", "\"\n'"},
+                                                              {"`", "~\n`"},
+                                                              {",", "<\n,"},
+                                                              {".", ">\n."},
+                                                              {"/", "?\n/"}};
     const std::string caption = key.caption;
     if (auto it = kShort.find(caption); it != kShort.end()) {
         return it->second;
@@ -91,7 +173,8 @@ std::string Legend(const KeyButton& key) {
     return caption;
 }
 
-void Add(SkinWindow& w, std::string key, SkinRect r, Look look, std::string legend = {}, std::string layer = {}) {
+void Add(SkinWindow& w, std::string key, SkinRect r, Look look, std::string legend = {},
+         std::string layer = {}) {
     w.controls.push_back({std::move(key), r, look, std::move(legend), std::move(layer)});
 }
 
@@ -109,12 +192,13 @@ SkinWindow MainWindow() {
     w.extras.push_back({"SCREEN", "Link", kDefaultLink});
 
     // Title bar buttons, right to left.
-    const std::array<std::pair<const char*, const char*>, 4> title = {
-        {{"CONTROL_HELP", "help"}, {"CONTROL_MINIMIZE", "minimize"}, {"CONTROL_MENU", "menu"},
-         {"CONTROL_CLOSE", "close"}}};
+    const std::array<std::pair<const char*, const char*>, 4> title = {{{"CONTROL_HELP", "help"},
+                                                                       {"CONTROL_MINIMIZE", "minimize"},
+                                                                       {"CONTROL_MENU", "menu"},
+                                                                       {"CONTROL_CLOSE", "close"}}};
     for (size_t i = 0; i < title.size(); ++i) {
-        Add(w, title[i].first, {w.width - 20 - static_cast<int>(4 - i) * 36 + 4, 14, 30, 30}, Look::TitleButton,
-            title[i].second);
+        Add(w, title[i].first, {w.width - 20 - static_cast<int>(4 - i) * 36 + 4, 14, 30, 30},
+            Look::TitleButton, title[i].second);
     }
 
     // Profile bar.
@@ -135,13 +219,15 @@ SkinWindow MainWindow() {
     Add(w, "FLIP_0", {kDeckX + 30, stripY, 84, 26}, Look::IconButton, "F \u21C4 D");
     Add(w, "FLIP_2", {kDeckX + 118, stripY, 26, 26}, Look::IconButton, "right");
     for (int n = 0; n < kDKeyCount; ++n) {
-        Add(w, DKeySkinKey(n), {kDeckX + 176 + n * 44, stripY, 40, 26}, Look::Key, "D" + std::to_string(n + 1));
+        Add(w, DKeySkinKey(n), {kDeckX + 176 + n * 44, stripY, 40, 26}, Look::Key,
+            "D" + std::to_string(n + 1));
     }
     const std::array<std::pair<const char*, const char*>, 4> locks = {
         {{"LOCK_NUM", "NUM"}, {"LOCK_CAPS", "CAPS"}, {"LOCK_SCROLL", "SCRL"}, {"LOCK_AB", "A/B"}}};
     for (size_t i = 0; i < locks.size(); ++i) {
-        Add(w, locks[i].first, {kDeckX + static_cast<int>(19 * kUnit) + static_cast<int>(i) * 44, stripY, 40, 26},
-            Look::Lock, locks[i].second);
+        Add(w, locks[i].first,
+            {kDeckX + static_cast<int>(19 * kUnit) + static_cast<int>(i) * 44, stripY, 40, 26}, Look::Lock,
+            locks[i].second);
     }
 
     // The keys.
@@ -158,7 +244,8 @@ SkinWindow MainWindow() {
     const int gBottom = kDeckY + static_cast<int>(6.25 * kUnit) - kGap;
     const int gPitch = (gBottom - gTop + kGap) / kGKeyCount;
     for (int n = 0; n < kGKeyCount; ++n) {
-        Add(w, GKeySkinKey(n), {28, gTop + n * gPitch, 56, gPitch - kGap}, Look::Key, "G" + std::to_string(n + 1));
+        Add(w, GKeySkinKey(n), {28, gTop + n * gPitch, 56, gPitch - kGap}, Look::Key,
+            "G" + std::to_string(n + 1));
     }
 
     // Lighting panel.
@@ -180,8 +267,10 @@ SkinWindow MainWindow() {
     for (const char* suffix : {"", "2", "3"}) {
         const std::string layer = std::string("direction") + suffix;
         Add(w, std::string("CONTROL_BLFXStatic") + suffix, {c2, p + 84, 84, 22}, Look::Placed, {}, layer);
-        Add(w, std::string("CONTROL_BLFXLStaPic") + suffix, {c2 + 90, p + 80, 44, 28}, Look::Placed, {}, layer);
-        Add(w, std::string("CONTROL_BLFXRStaPic") + suffix, {c2 + 140, p + 80, 44, 28}, Look::Placed, {}, layer);
+        Add(w, std::string("CONTROL_BLFXLStaPic") + suffix, {c2 + 90, p + 80, 44, 28}, Look::Placed, {},
+            layer);
+        Add(w, std::string("CONTROL_BLFXRStaPic") + suffix, {c2 + 140, p + 80, 44, 28}, Look::Placed, {},
+            layer);
     }
 
     // Colour groups share one place: the mode decides which one is shown.
@@ -210,7 +299,8 @@ SkinWindow MainWindow() {
     const std::array<const char*, 4> options = {"CONTROL_HONGPIC", "CONTROL_HUANGPIC", "CONTROL_LVPIC",
                                                 "CONTROL_LANPIC"};
     for (size_t i = 0; i < options.size(); ++i) {
-        Add(w, options[i], {c3 + 86 + static_cast<int>(i) * 36, p + 120, 28, 28}, Look::Placed, {}, "options");
+        Add(w, options[i], {c3 + 86 + static_cast<int>(i) * 36, p + 120, 28, 28}, Look::Placed, {},
+            "options");
     }
     Add(w, "CONTROL_USERysStatic", {c3, p + 4, 80, 22}, Look::Placed, {}, "user");
     Add(w, "CONTROL_USERysButton", {c3 + 86, p + 2, 84, 26}, Look::Placed, {}, "user");
@@ -227,8 +317,8 @@ SkinWindow MainWindow() {
     Add(w, "COLOR_G", {c4 + 98, p + 2, 52, 24}, Look::Placed);
     Add(w, "COLOR_B", {c4 + 154, p + 2, 52, 24}, Look::Placed);
     for (int i = 0; i < 8; ++i) {
-        Add(w, "CONTROL_Color" + std::to_string(i + 1), {c4 + (i % 4) * 52 + 2, p + 42 + (i / 4) * 32, 44, 24},
-            Look::Placed);
+        Add(w, "CONTROL_Color" + std::to_string(i + 1),
+            {c4 + (i % 4) * 52 + 2, p + 42 + (i / 4) * 32, 44, 24}, Look::Placed);
     }
 
     // Bottom bar.
@@ -257,14 +347,15 @@ SkinWindow CompositeWindow() {
     w.width = 560;
     w.height = 430;
     w.cornerRadius = 14;
-    w.statePictures = {"key_normal.jpg",      "key_over.jpg",       "key_down.jpg",      "macro_normal.jpg",
-                       "macro_over.jpg",      "macro_down.jpg",     "macro_disable.jpg", "macro2_normal.jpg",
-                       "macro2_over.jpg",     "macro2_down.jpg",    "macro2_disable.jpg", "media_normal.jpg",
-                       "media_over.jpg",      "media_down.jpg",     "function_normal.jpg", "function_over.jpg",
+    w.statePictures = {"key_normal.jpg",   "key_over.jpg",    "key_down.jpg",        "macro_normal.jpg",
+                       "macro_over.jpg",   "macro_down.jpg",  "macro_disable.jpg",   "macro2_normal.jpg",
+                       "macro2_over.jpg",  "macro2_down.jpg", "macro2_disable.jpg",  "media_normal.jpg",
+                       "media_over.jpg",   "media_down.jpg",  "function_normal.jpg", "function_over.jpg",
                        "function_down.jpg"};
     Add(w, "CONTROL_TITLE", {16, 12, 240, 30}, Look::TextButton);
     Add(w, "CONTROL_MASK", {w.width - 50, 12, 30, 30}, Look::TitleButton, "mask");
-    const std::array<const char*, 4> tabs = {"CONTROL_KEY", "CONTROL_MACRO", "CONTROL_MEDIA", "CONTROL_FUNCTION"};
+    const std::array<const char*, 4> tabs = {"CONTROL_KEY", "CONTROL_MACRO", "CONTROL_MEDIA",
+                                             "CONTROL_FUNCTION"};
     for (size_t i = 0; i < tabs.size(); ++i) {
         Add(w, tabs[i], {16 + static_cast<int>(i) * 132, 56, 128, 32}, Look::Tab);
     }

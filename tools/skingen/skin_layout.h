@@ -36,7 +36,7 @@ enum class Look {
 };
 
 struct SkinControl {
-    std::string key;    // key in section BUTTONINFO
+    std::string key; // key in section BUTTONINFO
     SkinRect rect;
     Look look = Look::Placed;
     std::string legend; // key legend or glyph name; "shifted\nplain" for two-line legends
@@ -53,7 +53,7 @@ struct SkinWindow {
     int width = 0;
     int height = 0;
     int cornerRadius = 0;
-    std::string title;      // drawn into the background
+    std::string title; // drawn into the background
     std::vector<SkinControl> controls;
     // Extra INI sections beyond SCREEN and BUTTONINFO (section, key, value).
     struct Extra {

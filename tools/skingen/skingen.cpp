@@ -5,6 +5,9 @@
 // each control's look drawn at (x - 1, y - 1): a button copies its look from
 // (origin x - 1, origin y - 1), so this is what makes it sit seamlessly on
 // the background.
+#include "model/key_button_table.h"
+#include "skin_layout.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -17,11 +20,8 @@
 #include <QRadialGradient>
 #include <QTextStream>
 #include <cmath>
-#include <functional>
 #include <cstdio>
-
-#include "model/key_button_table.h"
-#include "skin_layout.h"
+#include <functional>
 
 using namespace velkarn;
 using namespace velkarn::skingen;
@@ -65,7 +65,8 @@ void DrawKeyLegend(QPainter& p, const QRect& r, const std::string& legend, const
 
 void DrawKey(QPainter& p, const QRect& r, const SkinControl& c, State s) {
     const QRectF body = Inset(r, 0.5);
-    QColor top(0x2C, 0x31, 0x3C), bottom(0x1F, 0x23, 0x2B), border(0x3A, 0x41, 0x4D), legend(0xD8, 0xDD, 0xE6);
+    QColor top(0x2C, 0x31, 0x3C), bottom(0x1F, 0x23, 0x2B), border(0x3A, 0x41, 0x4D),
+        legend(0xD8, 0xDD, 0xE6);
     double borderWidth = 1.0;
     int shift = 0;
     switch (s) {
@@ -106,7 +107,8 @@ void DrawKey(QPainter& p, const QRect& r, const SkinControl& c, State s) {
     g.setColorAt(1, bottom);
     p.setBrush(g);
     p.setPen(QPen(border, borderWidth));
-    p.drawRoundedRect(body.adjusted(borderWidth / 2, borderWidth / 2, -borderWidth / 2, -borderWidth / 2), 5, 5);
+    p.drawRoundedRect(body.adjusted(borderWidth / 2, borderWidth / 2, -borderWidth / 2, -borderWidth / 2), 5,
+                      5);
     if (s == State::Normal || s == State::Mark0) {
         // A faint top highlight gives the cap some depth.
         p.setPen(QPen(QColor(255, 255, 255, 18), 1));
@@ -169,12 +171,12 @@ void DrawGlyph(QPainter& p, const QRectF& r, const std::string& glyph, const QCo
         p.drawText(r, Qt::AlignCenter, QStringLiteral("?"));
     } else if (glyph == "left" || glyph == "right") {
         const double d = glyph == "left" ? 1 : -1;
-        p.drawPolyline(QPolygonF({c + QPointF(k * 0.5 * d, -k), c + QPointF(-k * 0.5 * d, 0),
-                                  c + QPointF(k * 0.5 * d, k)}));
+        p.drawPolyline(QPolygonF(
+            {c + QPointF(k * 0.5 * d, -k), c + QPointF(-k * 0.5 * d, 0), c + QPointF(k * 0.5 * d, k)}));
     } else if (glyph == "up" || glyph == "down" || glyph == "top" || glyph == "bottom") {
         const double d = (glyph == "up" || glyph == "top") ? 1 : -1;
-        p.drawPolyline(QPolygonF({c + QPointF(-k, k * 0.5 * d), c + QPointF(0, -k * 0.5 * d),
-                                  c + QPointF(k, k * 0.5 * d)}));
+        p.drawPolyline(QPolygonF(
+            {c + QPointF(-k, k * 0.5 * d), c + QPointF(0, -k * 0.5 * d), c + QPointF(k, k * 0.5 * d)}));
         if (glyph == "top" || glyph == "bottom") {
             p.drawLine(c + QPointF(-k, -k * 1.1 * d), c + QPointF(k, -k * 1.1 * d));
         }
@@ -220,7 +222,8 @@ void DrawRoundButton(QPainter& p, const QRect& r, const SkinControl& c, State s,
     const QRectF body = Inset(r, 1.0);
     p.setBrush(fill);
     p.setPen(QPen(ring, 1.2));
-    const double radius = title || r.width() <= r.height() + 4 ? std::min(body.width(), body.height()) / 2 : 6;
+    const double radius =
+        title || r.width() <= r.height() + 4 ? std::min(body.width(), body.height()) / 2 : 6;
     p.drawRoundedRect(body, radius, radius);
     DrawGlyph(p, body, c.legend, glyph);
 }
@@ -308,7 +311,8 @@ QImage Background(const SkinWindow& w) {
         QFont logo = Font(20, true);
         logo.setLetterSpacing(QFont::AbsoluteSpacing, 4);
         p.setFont(logo);
-        p.drawText(QRectF(26, 12, 200, 30), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(w.title));
+        p.drawText(QRectF(26, 12, 200, 30), Qt::AlignLeft | Qt::AlignVCenter,
+                   QString::fromStdString(w.title));
         p.setPen(QColor(0x6E, 0x77, 0x84));
         p.setFont(Font(11));
         p.drawText(QRectF(168, 14, 300, 28), Qt::AlignLeft | Qt::AlignVCenter,
@@ -400,8 +404,8 @@ bool WriteText(const QString& path, const QString& text) {
 bool WriteIni(const SkinWindow& w, const QString& folder) {
     QString text;
     QTextStream out(&text);
-    out << "[SCREEN]\r\nMain=" << QString::fromStdString(w.background) << "\r\nMask="
-        << QString::fromStdString(w.mask) << "\r\n";
+    out << "[SCREEN]\r\nMain=" << QString::fromStdString(w.background)
+        << "\r\nMask=" << QString::fromStdString(w.mask) << "\r\n";
     for (const auto& e : w.extras) {
         if (e.section == "SCREEN") {
             out << QString::fromStdString(e.key) << "=" << QString::fromStdString(e.value) << "\r\n";
@@ -434,7 +438,8 @@ QImage MarkPicture(const SkinWindow& w, const QImage& background, bool marked) {
     QPainter p(&img);
     p.drawImage(QPoint(-1, -1), background);
     for (const SkinControl& c : w.controls) {
-        DrawLook(p, c, c.look == Look::Key ? (marked ? State::Mark1 : State::Mark0) : State::Normal, QPoint(-1, -1));
+        DrawLook(p, c, c.look == Look::Key ? (marked ? State::Mark1 : State::Mark0) : State::Normal,
+                 QPoint(-1, -1));
     }
     return img;
 }
@@ -466,11 +471,13 @@ QImage Toggle(bool on) {
     p.drawEllipse(QPointF(on ? 50 : 14, 14), 8, 8);
     p.setPen(on ? Qt::white : QColor(0x8A, 0x92, 0x9E));
     p.setFont(Font(9, true));
-    p.drawText(QRectF(on ? 8 : 24, 4, 32, 20), Qt::AlignCenter, on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    p.drawText(QRectF(on ? 8 : 24, 4, 32, 20), Qt::AlignCenter,
+               on ? QStringLiteral("ON") : QStringLiteral("OFF"));
     return img;
 }
 
-QImage Chip(int w, int h, bool chosen, const std::function<void(QPainter&, const QRectF&, const QColor&)>& glyph) {
+QImage Chip(int w, int h, bool chosen,
+            const std::function<void(QPainter&, const QRectF&, const QColor&)>& glyph) {
     QImage img = Blank(w, h);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -483,7 +490,8 @@ QImage Chip(int w, int h, bool chosen, const std::function<void(QPainter&, const
 }
 
 QImage DirectionChip(const std::string& glyph, bool chosen) {
-    return Chip(44, 28, chosen, [&](QPainter& p, const QRectF& r, const QColor& c) { DrawGlyph(p, r, glyph, c); });
+    return Chip(44, 28, chosen,
+                [&](QPainter& p, const QRectF& r, const QColor& c) { DrawGlyph(p, r, glyph, c); });
 }
 
 QImage SpreadChip(bool spread, bool chosen) {
@@ -519,10 +527,11 @@ QImage Multicolour(bool on) {
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(4, 0, 36, 0);
-    const std::array<QColor, 6> hues = {QColor(255, 60, 60), QColor(255, 200, 0), QColor(60, 230, 90),
+    const std::array<QColor, 6> hues = {QColor(255, 60, 60), QColor(255, 200, 0),  QColor(60, 230, 90),
                                         QColor(0, 200, 255), QColor(120, 90, 255), QColor(255, 60, 200)};
     for (size_t i = 0; i < hues.size(); ++i) {
-        g.setColorAt(static_cast<double>(i) / 5.0, on ? hues[i] : QColor(0x3A, 0x40, 0x4B).lighter(100 + 10 * int(i)));
+        g.setColorAt(static_cast<double>(i) / 5.0,
+                     on ? hues[i] : QColor(0x3A, 0x40, 0x4B).lighter(100 + 10 * int(i)));
     }
     p.setPen(QPen(on ? Qt::white : QColor(0x3A, 0x40, 0x4B), 1.2));
     p.setBrush(g);
@@ -535,7 +544,8 @@ QImage ToolChip(bool baseColour, bool chosen) {
         p.setPen(QPen(c, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         const QPointF m = r.center();
         if (baseColour) { // a bucket: fill with the base colour
-            p.drawPolygon(QPolygonF({m + QPointF(-7, -3), m + QPointF(0, -9), m + QPointF(7, -3), m + QPointF(0, 4)}));
+            p.drawPolygon(
+                QPolygonF({m + QPointF(-7, -3), m + QPointF(0, -9), m + QPointF(7, -3), m + QPointF(0, 4)}));
             p.drawLine(m + QPointF(8, 1), m + QPointF(8, 6));
         } else { // a brush: paint with the paint colour
             p.drawLine(m + QPointF(-6, 7), m + QPointF(5, -4));
@@ -633,9 +643,10 @@ bool WritePanelPictures(const QString& dir) {
     save(SpreadChip(true, true), "kuosandown.bmp");
     save(SpreadChip(false, false), "julong.bmp");
     save(SpreadChip(false, true), "julongdown.bmp");
-    const std::array<std::pair<const char*, QColor>, 4> options = {
-        {{"hong", QColor(235, 50, 50)}, {"huang", QColor(240, 200, 0)}, {"lv", QColor(60, 220, 90)},
-         {"lan", QColor(30, 120, 255)}}};
+    const std::array<std::pair<const char*, QColor>, 4> options = {{{"hong", QColor(235, 50, 50)},
+                                                                    {"huang", QColor(240, 200, 0)},
+                                                                    {"lv", QColor(60, 220, 90)},
+                                                                    {"lan", QColor(30, 120, 255)}}};
     for (const auto& [name, colour] : options) {
         save(OptionDot(colour.darker(160), false), QString("%1.bmp").arg(name));
         save(OptionDot(colour, true), QString("%1ok.bmp").arg(name));
@@ -678,12 +689,26 @@ bool WriteUserModes(const QString& dir) {
     struct Rgb {
         int r, g, b;
     };
-    const std::array<Rgb, 10> bases = {{{0, 190, 255}, {30, 30, 60}, {255, 90, 20}, {20, 40, 80}, {40, 20, 60},
-                                        {20, 200, 60}, {150, 60, 255}, {255, 40, 0}, {255, 255, 255},
+    const std::array<Rgb, 10> bases = {{{0, 190, 255},
+                                        {30, 30, 60},
+                                        {255, 90, 20},
+                                        {20, 40, 80},
+                                        {40, 20, 60},
+                                        {20, 200, 60},
+                                        {150, 60, 255},
+                                        {255, 40, 0},
+                                        {255, 255, 255},
                                         {255, 0, 0}}};
-    const std::array<Rgb, 10> paints = {{{255, 255, 255}, {255, 40, 40}, {255, 200, 0}, {0, 220, 255},
-                                         {255, 180, 0}, {220, 255, 120}, {255, 80, 200}, {255, 200, 60},
-                                         {0, 0, 0}, {0, 0, 255}}};
+    const std::array<Rgb, 10> paints = {{{255, 255, 255},
+                                         {255, 40, 40},
+                                         {255, 200, 0},
+                                         {0, 220, 255},
+                                         {255, 180, 0},
+                                         {220, 255, 120},
+                                         {255, 80, 200},
+                                         {255, 200, 60},
+                                         {0, 0, 0},
+                                         {0, 0, 255}}};
     auto highlighted = [](int mode, const KeyButton& key) {
         const std::string c = key.caption;
         switch (mode) {
@@ -742,7 +767,8 @@ int main(int argc, char** argv) {
         ok = Save(Mask(w), dir + "/" + QString::fromStdString(w.mask)) && ok;
         ok = WriteIni(w, dir) && ok;
         for (const std::string& file : w.statePictures) {
-            ok = Save(StatePicture(w, background, StateOf(file)), dir + "/" + QString::fromStdString(file)) && ok;
+            ok = Save(StatePicture(w, background, StateOf(file)), dir + "/" + QString::fromStdString(file)) &&
+                 ok;
         }
         if (w.name == "Main") {
             ok = Save(MarkPicture(w, background, false), dir + "/main_color0.jpg") && ok;
