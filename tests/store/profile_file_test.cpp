@@ -272,6 +272,19 @@ TEST_F(ProfileFileTest, ExistingDataFolderIsNotReseeded) {
     EXPECT_EQ(ProfileStoreFilePath(2), StoreFilePath());
 }
 
+TEST_F(ProfileFileTest, ShippedFixturesLoad) {
+    const std::string empty = std::string(VELKARN_TEST_DATA_DIR) + "/store/empty_profile.fwc";
+    EXPECT_EQ(CheckProfileFile(empty, m_prompts), 1);
+    ASSERT_TRUE(LoadProfileFile(*m_store, empty));
+    EXPECT_TRUE(std::ranges::equal(m_store->Block()->Bytes(), MakeDefaultBlock(0)->Bytes()));
+    // Key A types a text whose entry names the odd offset 1.
+    const std::string text = std::string(VELKARN_TEST_DATA_DIR) + "/store/text_entry.fwc";
+    EXPECT_EQ(CheckProfileFile(text, m_prompts), 1);
+    ASSERT_TRUE(LoadProfileFile(*m_store, text));
+    EXPECT_EQ(m_store->Texts().Slot(0x1E).text, u"notepad");
+    EXPECT_EQ(m_store->Texts().Total(), 16);
+}
+
 TEST_F(ProfileFileTest, NewBlockFileWritesAnEmptyProfile) {
     const std::string path = m_sandbox.Root().File("empty.fwc");
     EXPECT_EQ(m_store->NewBlockFile(path, 0), 1);
