@@ -211,7 +211,7 @@ SkinWindow MainWindow() {
     Add(w, "FUNC_SWITCH", {w.width - 24 - 300, barY, 150, 34}, Look::TextButton);
     Add(w, "FUNC_DEFAULT", {w.width - 24 - 144, barY, 144, 34}, Look::TextButton);
 
-    // The strip above the keys: flip controls, D keys, lock indicators.
+    // The strip above the keys: flip controls and D keys.
     const int stripY = 118;
     Add(w, "LEFT_ARROW", {24, stripY + 4, 20, 20}, Look::Placed);
     Add(w, "RIGHT_ARROW", {48, stripY + 4, 20, 20}, Look::Placed);
@@ -224,10 +224,11 @@ SkinWindow MainWindow() {
     }
     const std::array<std::pair<const char*, const char*>, 4> locks = {
         {{"LOCK_NUM", "NUM"}, {"LOCK_CAPS", "CAPS"}, {"LOCK_SCROLL", "SCRL"}, {"LOCK_AB", "A/B"}}};
+    // The lock lights sit above the numeric pad, where the board has them.
     for (size_t i = 0; i < locks.size(); ++i) {
         Add(w, locks[i].first,
-            {kDeckX + static_cast<int>(19 * kUnit) + static_cast<int>(i) * 44, stripY, 40, 26}, Look::Lock,
-            locks[i].second);
+            {kDeckX + static_cast<int>(19 * kUnit) + static_cast<int>(i) * 44, kDeckY + 7, 40, 26},
+            Look::Lock, locks[i].second);
     }
 
     // The keys.

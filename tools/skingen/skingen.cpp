@@ -81,11 +81,12 @@ void DrawKey(QPainter& p, const QRect& r, const SkinControl& c, State s) {
         legend = Qt::white;
         break;
     case State::Down:
-        top = QColor(0x0C, 0x22, 0x2C);
-        bottom = QColor(0x10, 0x33, 0x43);
-        border = kAccent.darker(120);
-        borderWidth = 2.0;
-        legend = kAccent.lighter(130);
+        // Pressed is the one solid accent cap, so it never reads as hovered or assigned.
+        top = kAccent.darker(115);
+        bottom = kAccent;
+        border = kAccent.lighter(120);
+        borderWidth = 1.0;
+        legend = QColor(0x08, 0x16, 0x1D);
         shift = 1;
         break;
     case State::Disabled:
@@ -235,10 +236,10 @@ void DrawLock(QPainter& p, const QRect& r, const SkinControl& c) {
     p.drawRoundedRect(body, 5, 5);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x3B, 0x6B, 0x7C));
-    p.drawEllipse(QPointF(body.left() + 8, body.center().y()), 3, 3);
+    p.drawEllipse(QPointF(body.left() + 7, body.center().y()), 2.5, 2.5);
     p.setPen(QColor(0x8A, 0x92, 0x9E));
-    p.setFont(Font(9, true));
-    p.drawText(body.adjusted(13, 0, -2, 0), Qt::AlignCenter, QString::fromStdString(c.legend));
+    p.setFont(Font(8, true));
+    p.drawText(body.adjusted(11, 0, -1, 0), Qt::AlignCenter, QString::fromStdString(c.legend));
 }
 
 void DrawLook(QPainter& p, const SkinControl& c, State s, QPoint offset) {
