@@ -1,0 +1,11 @@
+# The udev rule names ids as four lower-case hex digits.
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/InstallUdevRule.cmake)
+foreach(_case "0x1209=1209" "0x00ab=00ab" "0xABCD=abcd" "0x1=0001" "4660=1234" "0xffff=ffff")
+    string(REPLACE "=" ";" _pair "${_case}")
+    list(GET _pair 0 _in)
+    list(GET _pair 1 _want)
+    velkarn_usb_id_hex(_got "${_in}")
+    if(NOT _got STREQUAL _want)
+        message(FATAL_ERROR "${_in} became ${_got}, not ${_want}")
+    endif()
+endforeach()
