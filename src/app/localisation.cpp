@@ -70,7 +70,8 @@ std::optional<uint32_t> LookUpLocale(std::string_view name) {
 }
 
 std::string LoadFromSection(std::string_view section, std::string_view key, int index) {
-    const IniText read = GetPrivateProfileString(section, key, kMissingText, kTextCapacity, LanguageFilePath(index));
+    const IniText read =
+        GetPrivateProfileString(section, key, kMissingText, kTextCapacity, LanguageFilePath(index));
     return read.length != 0 ? read.text : std::string();
 }
 
@@ -107,8 +108,8 @@ uint32_t MapEnglishVariant(uint32_t langId) {
 }
 
 std::string LanguageFilePath(int index) {
-    const uint32_t slot = (index >= 0 && index <= 3) ? kSupportedLanguages[static_cast<size_t>(index)]
-                                                     : kSupportedLanguages[0];
+    const uint32_t slot =
+        (index >= 0 && index <= 3) ? kSupportedLanguages[static_cast<size_t>(index)] : kSupportedLanguages[0];
     char name[32];
     std::snprintf(name, sizeof name, "Lang%04X.ini", static_cast<unsigned>(slot & 0xFFFF));
     return AppPaths().baseDirectory + name;
@@ -127,7 +128,8 @@ uint32_t GetLanguageId() {
     const uint32_t system = MapEnglishVariant(SystemDefaultLanguageId());
     uint32_t chosen = kLangEnglishUs;
     for (int i = 0; i < kSearchedSlots; ++i)
-        if (kSupportedLanguages[static_cast<size_t>(i)] != 0 && kSupportedLanguages[static_cast<size_t>(i)] == system)
+        if (kSupportedLanguages[static_cast<size_t>(i)] != 0 &&
+            kSupportedLanguages[static_cast<size_t>(i)] == system)
             chosen = system;
     registry.WriteDword(kSettingsKeyPath, kLanguageValue, chosen);
     return chosen;
@@ -136,15 +138,24 @@ uint32_t GetLanguageId() {
 int GetLanguageIndex() {
     const uint32_t id = GetLanguageId();
     for (int i = 0; i < kSearchedSlots; ++i)
-        if (kSupportedLanguages[static_cast<size_t>(i)] != 0 && kSupportedLanguages[static_cast<size_t>(i)] == id)
+        if (kSupportedLanguages[static_cast<size_t>(i)] != 0 &&
+            kSupportedLanguages[static_cast<size_t>(i)] == id)
             return i;
     return 0;
 }
 
-std::string LoadText(std::string_view key, int index) { return LoadFromSection("TEXT", key, index); }
-std::string LoadLightText(std::string_view key, int index) { return LoadFromSection("LIGHT", key, index); }
-std::string LoadModeText(std::string_view key, int index) { return LoadFromSection("MODE", key, index); }
+std::string LoadText(std::string_view key, int index) {
+    return LoadFromSection("TEXT", key, index);
+}
+std::string LoadLightText(std::string_view key, int index) {
+    return LoadFromSection("LIGHT", key, index);
+}
+std::string LoadModeText(std::string_view key, int index) {
+    return LoadFromSection("MODE", key, index);
+}
 
-std::string Text(std::string_view key) { return LoadText(key, GetLanguageIndex()); }
+std::string Text(std::string_view key) {
+    return LoadText(key, GetLanguageIndex());
+}
 
 } // namespace velkarn

@@ -61,18 +61,29 @@ StartupOutcome RunStartupChecks(const CommandLine& commandLine, StartupEnvironme
     return StartupOutcome::kRun;
 }
 
-bool SystemStartupEnvironment::InstanceLockExists() { return m_lock.ExistsElsewhere(); }
+bool SystemStartupEnvironment::InstanceLockExists() {
+    return m_lock.ExistsElsewhere();
+}
 
-bool SystemStartupEnvironment::CreateInstanceLock() { return m_lock.CreateOwned(); }
+bool SystemStartupEnvironment::CreateInstanceLock() {
+    return m_lock.CreateOwned();
+}
 
-int SystemStartupEnvironment::FindRunningInstance() { return FindProcessByName(m_paths.programFileName); }
+int SystemStartupEnvironment::FindRunningInstance() {
+    return FindProcessByName(m_paths.programFileName);
+}
 
-void SystemStartupEnvironment::TellRunningInstance(int pid, uint32_t message, uint32_t wParam, uint32_t lParam) {
+void SystemStartupEnvironment::TellRunningInstance(int pid, uint32_t message, uint32_t wParam,
+                                                   uint32_t lParam) {
     velkarn::TellRunningInstance(pid, message, wParam, lParam);
 }
 
-void SystemStartupEnvironment::StartCompanion() { StartCompanionProgram(m_paths); }
+void SystemStartupEnvironment::StartCompanion() {
+    StartCompanionProgram(m_paths);
+}
 
-bool StartCompanionProgram(const PathTable& paths) { return StartDetached(paths.companionProgram); }
+bool StartCompanionProgram(const PathTable& paths) {
+    return StartDetached(paths.companionProgram);
+}
 
 } // namespace velkarn

@@ -68,7 +68,8 @@ class SystemStartupEnvironment final : public StartupEnvironment {
 public:
     // lock is held by the caller for the life of the process (released in
     // the exit sequence).
-    SystemStartupEnvironment(const PathTable& paths, SingleInstanceLock& lock) : m_paths(paths), m_lock(lock) {}
+    SystemStartupEnvironment(const PathTable& paths, SingleInstanceLock& lock)
+        : m_paths(paths), m_lock(lock) {}
 
     bool InstanceLockExists() override;
     bool CreateInstanceLock() override;

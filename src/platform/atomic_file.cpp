@@ -38,7 +38,7 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
 // A symbolic link is written through: users who keep their settings in a
 // dotfiles folder and link them in expect the link to survive.
 std::string ResolveTarget(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved) != nullptr)
@@ -62,7 +62,7 @@ FileReadStatus ReadFileBytes(const std::string& path, std::vector<uint8_t>& out,
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::kMissing : FileReadStatus::kUnreadable;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > maxSize) {
         ::close(fd);
         return FileReadStatus::kUnreadable;
@@ -113,7 +113,7 @@ bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
     if (fd < 0)
         return false;
 
-    struct stat st{};
+    struct stat st {};
     if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
         ::fchmod(fd, st.st_mode & 07777);
 
@@ -146,7 +146,7 @@ bool MakeFolders(const std::string& path, unsigned mode) {
         if (::mkdir(part.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
             return false;
     }
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

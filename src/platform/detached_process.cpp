@@ -11,7 +11,7 @@ extern char** environ;
 namespace velkarn {
 
 bool StartDetached(const std::string& program, const std::vector<std::string>& args) {
-    struct stat st{};
+    struct stat st {};
     if (program.empty() || ::stat(program.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
         ::access(program.c_str(), X_OK) != 0)
         return false;

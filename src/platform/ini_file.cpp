@@ -74,7 +74,8 @@ LoadResult Load(const std::string& path, IniDocument& doc) {
 }
 
 // Index of the key line, searching every section of that name in file order.
-std::optional<size_t> FindKey(const std::vector<IniLine>& lines, std::string_view section, std::string_view key) {
+std::optional<size_t> FindKey(const std::vector<IniLine>& lines, std::string_view section,
+                              std::string_view key) {
     bool inSection = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         const IniLine& line = lines[i];
@@ -110,7 +111,8 @@ bool DeleteSection(std::vector<IniLine>& lines, std::string_view section) {
             size_t end = i + 1;
             while (end < lines.size() && lines[end].kind != LineKind::kSection)
                 ++end;
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i), lines.begin() + static_cast<std::ptrdiff_t>(end));
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i),
+                        lines.begin() + static_cast<std::ptrdiff_t>(end));
             changed = true;
         } else {
             ++i;
@@ -119,9 +121,12 @@ bool DeleteSection(std::vector<IniLine>& lines, std::string_view section) {
     return changed;
 }
 
-bool HasBreakOrNul(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+bool HasBreakOrNul(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
 
-bool ValidWrite(std::string_view section, std::optional<std::string_view> key, std::optional<std::string_view> value) {
+bool ValidWrite(std::string_view section, std::optional<std::string_view> key,
+                std::optional<std::string_view> value) {
     if (HasBreakOrNul(section) || section.find(']') != std::string_view::npos)
         return false;
     if (key) {
@@ -222,7 +227,8 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
             lines[*index] = ParseLine(lines[*index].name + "=" + std::string(*value));
         } else if (const auto header = FindSection(lines, section)) {
             const size_t at = SectionInsertPoint(lines, *header);
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), ParseLine(keyName + "=" + std::string(*value)));
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                         ParseLine(keyName + "=" + std::string(*value)));
         } else {
             lines.push_back(ParseLine("[" + std::string(section) + "]"));
             lines.push_back(ParseLine(keyName + "=" + std::string(*value)));

@@ -36,7 +36,8 @@ bool FillAddress(const std::string& path, sockaddr_un& addr) {
 bool ReadExactly(int fd, uint8_t* data, size_t size, std::chrono::steady_clock::time_point deadline) {
     size_t done = 0;
     while (done < size) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return false;
         pollfd p{fd, POLLIN, 0};
@@ -94,7 +95,9 @@ struct InstanceServer::Shared {
     void Serve(int client);
 };
 
-InstanceServer::~InstanceServer() { Stop(); }
+InstanceServer::~InstanceServer() {
+    Stop();
+}
 
 bool InstanceServer::Start(InstanceMessageHandler handler, const std::string& folder) {
     if (Running())
@@ -176,7 +179,8 @@ void InstanceServer::Shared::Serve(int client) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRequestTimeoutMs);
     if (!ReadExactly(client, request.data(), request.size(), deadline))
         return;
-    const uint32_t result = handler ? handler(le::U32(request, 0), le::U32(request, 4), le::U32(request, 8)) : 0;
+    const uint32_t result =
+        handler ? handler(le::U32(request, 0), le::U32(request, 4), le::U32(request, 8)) : 0;
     std::array<uint8_t, kReplySize> reply{};
     le::PutU32(reply, 0, result);
     WriteExactly(client, reply.data(), reply.size());

@@ -38,7 +38,9 @@ void NamedEvents::CloseAll() {
     }
 }
 
-bool NamedEvents::IsOpen(int n) const { return n >= 1 && n <= kCount && m_events[static_cast<size_t>(n - 1)] != nullptr; }
+bool NamedEvents::IsOpen(int n) const {
+    return n >= 1 && n <= kCount && m_events[static_cast<size_t>(n - 1)] != nullptr;
+}
 
 bool NamedEvents::Signal(int n) {
     if (!IsOpen(n))

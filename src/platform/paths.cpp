@@ -42,7 +42,7 @@ std::string HomeFolder() {
     std::string home = AbsoluteEnv("HOME");
     if (!home.empty())
         return home;
-    struct passwd pw{};
+    struct passwd pw {};
     struct passwd* result = nullptr;
     std::vector<char> buffer(16384);
     if (::getpwuid_r(::getuid(), &pw, buffer.data(), buffer.size(), &result) == 0 && result != nullptr &&
@@ -68,7 +68,7 @@ std::string RuntimeFolder() {
     const uid_t uid = ::getuid();
     dir = "/tmp/velkarn-" + std::to_string(uid);
     ::mkdir(dir.c_str(), 0700);
-    struct stat st{};
+    struct stat st {};
     if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid)
         return {};
     if ((st.st_mode & 077) != 0 && ::chmod(dir.c_str(), 0700) != 0)

@@ -21,7 +21,8 @@ std::vector<int> ProcessIds() {
         return pids;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name(entry->d_name);
-        if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        if (name.empty() ||
+            !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; }))
             continue;
         if (name.size() > 9)
             continue;
@@ -63,7 +64,7 @@ int FindProcessByName(std::string_view programFileName, int excludePid) {
     for (const int pid : ProcessIds()) {
         if (pid == self || pid == excludePid)
             continue;
-        struct stat st{};
+        struct stat st {};
         if (::stat(("/proc/" + std::to_string(pid)).c_str(), &st) != 0 || st.st_uid != uid)
             continue;
         if (EqualsNoCase(ProcessProgramName(pid), programFileName))

@@ -177,7 +177,8 @@ RegKey* FindKey(std::vector<RegKey>& keys, std::string_view fullPath) {
     return nullptr;
 }
 
-std::optional<std::string> FindData(const std::string& path, std::string_view keyPath, std::string_view name) {
+std::optional<std::string> FindData(const std::string& path, std::string_view keyPath,
+                                    std::string_view name) {
     Loaded loaded = Load(path);
     if (loaded.result != LoadResult::kOk)
         return std::nullopt;
@@ -250,7 +251,9 @@ bool SetData(const std::string& path, std::string_view keyPath, std::string_view
 
 } // namespace
 
-std::string DefaultRegistryPath() { return JoinPath(UserConfigFolder(), "velkarn/registry.reg"); }
+std::string DefaultRegistryPath() {
+    return JoinPath(UserConfigFolder(), "velkarn/registry.reg");
+}
 
 std::optional<uint32_t> RegistryFile::ReadDword(std::string_view keyPath, std::string_view name) const {
     const auto data = FindData(m_path, keyPath, name);

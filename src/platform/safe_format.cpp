@@ -168,8 +168,7 @@ std::string FormatStringField(const Conversion& c, std::string_view value) {
     return text;
 }
 
-template <typename Expand>
-std::string Format(std::string_view format, ConvKind kind, Expand expand) {
+template <typename Expand> std::string Format(std::string_view format, ConvKind kind, Expand expand) {
     const auto c = SingleConversion(format, kind);
     if (!c)
         return Literal(format);
@@ -183,7 +182,8 @@ std::string FormatInt(std::string_view format, int64_t value) {
 }
 
 std::string FormatString(std::string_view format, std::string_view value) {
-    return Format(format, ConvKind::kString, [&](const Conversion& c) { return FormatStringField(c, value); });
+    return Format(format, ConvKind::kString,
+                  [&](const Conversion& c) { return FormatStringField(c, value); });
 }
 
 } // namespace velkarn

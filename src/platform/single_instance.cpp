@@ -9,11 +9,14 @@
 
 namespace velkarn {
 
-SingleInstanceLock::SingleInstanceLock() : SingleInstanceLock(JoinPath(RuntimeFolder(), kSingleInstanceName)) {}
+SingleInstanceLock::SingleInstanceLock()
+    : SingleInstanceLock(JoinPath(RuntimeFolder(), kSingleInstanceName)) {}
 
 SingleInstanceLock::SingleInstanceLock(std::string lockPath) : m_path(std::move(lockPath)) {}
 
-SingleInstanceLock::~SingleInstanceLock() { Release(); }
+SingleInstanceLock::~SingleInstanceLock() {
+    Release();
+}
 
 bool SingleInstanceLock::ExistsElsewhere() const {
     const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);

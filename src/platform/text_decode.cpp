@@ -42,7 +42,8 @@ void NextChar(std::string_view s, size_t pos, size_t& bytes, size_t& units) {
 
 std::optional<std::string> DecodeTextFile(std::span<const uint8_t> bytes) {
     std::string text;
-    if (bytes.size() >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+    if (bytes.size() >= 2 &&
+        ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
         const bool little = bytes[0] == 0xFF;
         if (bytes.size() % 2 != 0)
             return std::nullopt;

@@ -2,7 +2,6 @@
 // carry exactly their one conversion, no other text carries a stray '%', and
 // the texts whose blanks matter keep them through the INI reader.
 #include "app/localisation.h"
-
 #include "app/path_table.h"
 #include "platform/ini_file.h"
 #include "platform/safe_format.h"
@@ -27,7 +26,8 @@ TEST_F(ShippedLanguageFile, FormatsCarryExactlyTheirConversion) {
     EXPECT_EQ(FormatInt(LoadText("UNKNOWN_KEY", 0), 85), "Key 85");
     EXPECT_NE(FormatInt(LoadText("MACRO_ERR_MAX", 0), 100).find("100"), std::string::npos);
     EXPECT_NE(FormatInt(LoadText("MACRO_ACTION_ERR_DELAY_MAX", 0), 40000).find("40000"), std::string::npos);
-    EXPECT_NE(FormatString(LoadText("PROFILE_FORMAT_ERROR", 0), "/x/y.fwc").find("/x/y.fwc"), std::string::npos);
+    EXPECT_NE(FormatString(LoadText("PROFILE_FORMAT_ERROR", 0), "/x/y.fwc").find("/x/y.fwc"),
+              std::string::npos);
 
     const auto text = test::ReadWholeFile(kLanguageFile);
     ASSERT_TRUE(text);
@@ -44,10 +44,10 @@ TEST_F(ShippedLanguageFile, FormatsCarryExactlyTheirConversion) {
 }
 
 TEST_F(ShippedLanguageFile, HoldsTheTextsTheWindowsLookUp) {
-    for (const char* key : {"MAIN_CAPTION", "MAIN_NO_DEVICE_PROMPT", "MAIN_SWITCH_FUNCTION_TEXT", "MENU_4", "MENU_33",
-                            "B1", "B5", "FUNC_KEY_DESC1", "FUNC_KEY_DESC11", "IDS_KEYBOARD_A", "IDS_KEYBOARD_0",
-                            "MEDIA_Next_TRACK_5", "IDS_KEYBOARD_FUNC_CALENDAR", "PROFILE_SEELCT_PROMPT2",
-                            "MACRO_ACTION_RECORD_DELAY", "IDS_TrayTip_Keyboard"}) {
+    for (const char* key : {"MAIN_CAPTION", "MAIN_NO_DEVICE_PROMPT", "MAIN_SWITCH_FUNCTION_TEXT", "MENU_4",
+                            "MENU_33", "B1", "B5", "FUNC_KEY_DESC1", "FUNC_KEY_DESC11", "IDS_KEYBOARD_A",
+                            "IDS_KEYBOARD_0", "MEDIA_Next_TRACK_5", "IDS_KEYBOARD_FUNC_CALENDAR",
+                            "PROFILE_SEELCT_PROMPT2", "MACRO_ACTION_RECORD_DELAY", "IDS_TrayTip_Keyboard"}) {
         const std::string t = LoadText(key, 0);
         EXPECT_FALSE(t.empty()) << key;
         EXPECT_NE(t, "#Error") << key;

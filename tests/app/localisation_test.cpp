@@ -1,6 +1,5 @@
-#include "app/localisation.h"
-
 #include "app/language_ids.h"
+#include "app/localisation.h"
 #include "app/path_table.h"
 #include "app/settings_key.h"
 #include "platform/registry_file.h"
@@ -18,7 +17,9 @@ protected:
     void TearDown() override { SetAppPaths(PathTable::FromExecutable("/nonexistent/velkarn")); }
 
     void WriteLanguageFile(std::string_view text) { m_program.Write("Lang0409.ini", text); }
-    std::optional<uint32_t> StoredId() { return RegistryFile::User().ReadDword(kSettingsKeyPath, "dwLanguageId"); }
+    std::optional<uint32_t> StoredId() {
+        return RegistryFile::User().ReadDword(kSettingsKeyPath, "dwLanguageId");
+    }
 
     test::XdgSandbox m_sandbox;
     test::TempDir m_program;
@@ -81,11 +82,13 @@ TEST(LanguageIds, LocaleNamesMapToWindowsIds) {
         const char* locale;
         uint32_t id;
     } cases[] = {
-        {"en_US.UTF-8", 0x0409}, {"en_GB", 0x0809},      {"en_NZ.utf8", 0x1409},   {"EN-ca", 0x1009},
-        {"de_DE@euro", 0x0407},  {"de_AT.UTF-8", 0x0C07}, {"fr_CA", 0x0C0C},        {"fr", 0x040C},
-        {"zh_CN.GB2312", 0x0804}, {"zh_TW", 0x0404},     {"ja_JP.UTF-8", 0x0411},  {"ko_KR", 0x0412},
-        {"pt_BR", 0x0416},       {"pt_PT", 0x0816},      {"es_XX", 0x0C0A},        {"POSIX", 0x0409},
-        {"C.UTF-8", 0x0409},     {"", 0x0409},           {"xx_YY", 0x0409},
+        {"en_US.UTF-8", 0x0409}, {"en_GB", 0x0809},       {"en_NZ.utf8", 0x1409},
+        {"EN-ca", 0x1009},       {"de_DE@euro", 0x0407},  {"de_AT.UTF-8", 0x0C07},
+        {"fr_CA", 0x0C0C},       {"fr", 0x040C},          {"zh_CN.GB2312", 0x0804},
+        {"zh_TW", 0x0404},       {"ja_JP.UTF-8", 0x0411}, {"ko_KR", 0x0412},
+        {"pt_BR", 0x0416},       {"pt_PT", 0x0816},       {"es_XX", 0x0C0A},
+        {"POSIX", 0x0409},       {"C.UTF-8", 0x0409},     {"", 0x0409},
+        {"xx_YY", 0x0409},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LanguageIdFromLocale(c.locale), c.id) << c.locale;

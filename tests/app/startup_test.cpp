@@ -54,8 +54,8 @@ public:
         return runningPid;
     }
     void TellRunningInstance(int pid, uint32_t message, uint32_t wParam, uint32_t lParam) override {
-        calls.push_back("tell " + std::to_string(pid) + " " + std::to_string(message) + " " + std::to_string(wParam) +
-                        " " + std::to_string(lParam));
+        calls.push_back("tell " + std::to_string(pid) + " " + std::to_string(message) + " " +
+                        std::to_string(wParam) + " " + std::to_string(lParam));
     }
     void StartCompanion() override { calls.push_back("companion"); }
 };
@@ -74,11 +74,25 @@ TEST(StartupChecks, DecideBetweenRunningAndHandingOver) {
     } cases[] = {
         {"first start", {}, false, 0, StartupOutcome::kRun, {"exists", "create", "companion"}},
         {"second start hands over", {}, true, 42, StartupOutcome::kExit, {"exists", "find", kTellOpen}},
-        {"lock without a copy runs unlocked", {}, true, 0, StartupOutcome::kRun, {"exists", "find", "companion"}},
+        {"lock without a copy runs unlocked",
+         {},
+         true,
+         0,
+         StartupOutcome::kRun,
+         {"exists", "find", "companion"}},
         {"kill with a copy", {true, false}, true, 42, StartupOutcome::kExit, {"find", kTellKill}},
-        {"kill with none starts normally", {true, false}, false, 0, StartupOutcome::kRun,
+        {"kill with none starts normally",
+         {true, false},
+         false,
+         0,
+         StartupOutcome::kRun,
          {"find", "exists", "create", "companion"}},
-        {"stale lock file counts as absent", {}, false, 0, StartupOutcome::kRun, {"exists", "create", "companion"}},
+        {"stale lock file counts as absent",
+         {},
+         false,
+         0,
+         StartupOutcome::kRun,
+         {"exists", "create", "companion"}},
     };
     for (const auto& c : cases) {
         FakeEnvironment env;

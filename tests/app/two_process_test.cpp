@@ -83,13 +83,14 @@ TEST_F(TwoProcessTest, SecondStartHandsOverAndKillEndsTheFirst) {
     const pid_t second = Spawn({});
     EXPECT_EQ(WaitForExit(second), 0);
     EXPECT_TRUE(WaitForLog("OPEN"));
-    EXPECT_EQ(Log().find("READY " + std::to_string(second)), std::string::npos) << "second start ran a window";
+    EXPECT_EQ(Log().find("READY " + std::to_string(second)), std::string::npos)
+        << "second start ran a window";
 
     const pid_t killer = Spawn({"/kIlL"});
     EXPECT_EQ(WaitForExit(killer), 0);
     EXPECT_TRUE(WaitForLog("KILL"));
     EXPECT_EQ(WaitForExit(first), 0);
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(::stat((m_sandbox.RuntimeDir() + "/Velkarn.MAIN." + std::to_string(first)).c_str(), &st), 0)
         << "socket file left behind";
 }
@@ -99,7 +100,7 @@ TEST_F(TwoProcessTest, LockOfAKilledProcessDoesNotBlockANewStart) {
     ASSERT_TRUE(WaitForLog("READY " + std::to_string(crashed) + " owned=1"));
     ::kill(crashed, SIGKILL);
     EXPECT_EQ(WaitForExit(crashed), 128 + SIGKILL);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat((m_sandbox.RuntimeDir() + "/" + kSingleInstanceName).c_str(), &st), 0);
 
     const pid_t next = Spawn({});

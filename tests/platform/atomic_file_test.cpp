@@ -1,5 +1,4 @@
 #include "platform/atomic_file.h"
-
 #include "support/temp_dir.h"
 
 #include <csignal>
@@ -27,7 +26,7 @@ TEST(AtomicFile, FailedWriteLeavesTheOldFileWholeAndNoTemporary) {
     TempDir dir;
     const std::string path = dir.Write("store.bin", "old content");
 
-    struct rlimit old{};
+    struct rlimit old {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;

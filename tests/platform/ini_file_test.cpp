@@ -1,5 +1,4 @@
 #include "platform/ini_file.h"
-
 #include "support/temp_dir.h"
 
 #include <filesystem>
@@ -56,14 +55,18 @@ TEST(IniRead, FollowsPrivateProfileRules) {
         {"capacity 0", basic, "Screen", "Link", "dflt", 0, "", 0},
         {"default cut too", "", "S", "k", "abcdef", 3, "ab", 2},
         {"cut counts UTF-16 units", "[S]\nk=\xC3\xA4\xF0\x9F\x98\x80z\n", "S", "k", "", 3, "\xC3\xA4", 1},
-        {"surrogate pair fits", "[S]\nk=\xC3\xA4\xF0\x9F\x98\x80z\n", "S", "k", "", 4, "\xC3\xA4\xF0\x9F\x98\x80", 3},
+        {"surrogate pair fits", "[S]\nk=\xC3\xA4\xF0\x9F\x98\x80z\n", "S", "k", "", 4,
+         "\xC3\xA4\xF0\x9F\x98\x80", 3},
         {"UTF-8 BOM", "\xEF\xBB\xBF[S]\nk=v\n", "S", "k", "", 260, "v", 1},
         {"CRLF", "[S]\r\nk=v\r\nm=w\r\n", "S", "m", "", 260, "w", 1},
         {"UTF-16LE with CRLF", Utf16File(u"[TEXT]\r\nKEY=Gr\u00FC\u00DFe\r\n", true), "text", "key", "", 260,
-         "Gr\xC3\xBC\xC3\x9F" "e", 5},
+         "Gr\xC3\xBC\xC3\x9F"
+         "e",
+         5},
         {"UTF-16BE", Utf16File(u"[TEXT]\nKEY=ok\n", false), "TEXT", "KEY", "", 260, "ok", 2},
         {"NUL bytes read as defaults", std::string("[S]\nk=v\0x\n", 10), "S", "k", "d", 260, "d", 1},
-        {"odd-length UTF-16 reads as defaults", Utf16File(u"[S]\nk=v\n", true) + "x", "S", "k", "d", 260, "d", 1},
+        {"odd-length UTF-16 reads as defaults", Utf16File(u"[S]\nk=v\n", true) + "x", "S", "k", "d", 260, "d",
+         1},
     };
     for (const ReadCase& c : cases) {
         TempDir dir;
@@ -76,8 +79,7 @@ TEST(IniRead, FollowsPrivateProfileRules) {
 
 TEST(IniRead, IntegersParseLikeTheOriginal) {
     TempDir dir;
-    const std::string path =
-        dir.Write("f.ini", "[K]\na=01\nb=yes\nc=\nd=-5\ne= 7x\nf=+3\ng=4294967297\n");
+    const std::string path = dir.Write("f.ini", "[K]\na=01\nb=yes\nc=\nd=-5\ne= 7x\nf=+3\ng=4294967297\n");
     const struct {
         const char* key;
         int expected;
@@ -168,7 +170,7 @@ TEST(IniWrite, KeepsModeAndLeavesNoTemporaryFiles) {
     ::chmod(path.c_str(), 0640);
     for (int i = 0; i < 5; ++i)
         ASSERT_TRUE(WritePrivateProfileString("S", "k", std::to_string(i), path));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     int files = 0;

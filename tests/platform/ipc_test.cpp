@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <csignal>
-#include <sys/wait.h>
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
@@ -19,6 +18,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -36,7 +36,7 @@ TEST(InstanceSocket, DeliversMessageAndReturnsTheHandlersResult) {
         return wParam + 1;
     }));
     EXPECT_EQ(server.SocketPath(), sandbox.RuntimeDir() + "/Velkarn.MAIN." + std::to_string(::getpid()));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(server.SocketPath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 
@@ -70,7 +70,7 @@ TEST(InstanceSocket, StopDoesNotWaitForAHandlerWaitingOnTheCaller) {
     client.join();
     EXPECT_TRUE(stopReturned) << "Stop waited for the handler";
     EXPECT_EQ(reply, 7u);
-    struct stat st{};
+    struct stat st {};
     EXPECT_NE(::stat(InstanceSocketPath(::getpid()).c_str(), &st), 0);
 }
 
@@ -127,7 +127,7 @@ TEST(SingleInstanceLock, OpenExistingAndCreateOwned) {
     // The file stays behind, but nobody holds it: it counts as absent.
     EXPECT_FALSE(second.ExistsElsewhere());
     EXPECT_TRUE(second.CreateOwned());
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
@@ -214,7 +214,7 @@ TEST(Paths, XdgFoldersAndRuntimeFallback) {
     test::EnvGuard noRuntime("XDG_RUNTIME_DIR", std::nullopt);
     const std::string fallback = RuntimeFolder();
     EXPECT_EQ(fallback, "/tmp/velkarn-" + std::to_string(::getuid()));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::lstat(fallback.c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -226,7 +226,7 @@ TEST(DetachedProcess, StartsAProgramAndRefusesAMissingOne) {
     const std::string script = dir.Write("companion.sh", "#!/bin/sh\ntouch \"$1\"\necho noise\n");
     ::chmod(script.c_str(), 0700);
     ASSERT_TRUE(StartDetached(script, {marker}));
-    struct stat st{};
+    struct stat st {};
     for (int i = 0; i < 300 && ::stat(marker.c_str(), &st) != 0; ++i)
         std::this_thread::sleep_for(10ms);
     EXPECT_EQ(::stat(marker.c_str(), &st), 0);

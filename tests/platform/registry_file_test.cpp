@@ -1,5 +1,4 @@
 #include "platform/registry_file.h"
-
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -17,13 +16,12 @@ TEST(RegistryFile, WritesTheExportFormatAndReadsItBack) {
     ASSERT_TRUE(reg.WriteDword(kKey, "dwLanguageId", 0x409));
     ASSERT_TRUE(reg.WriteString("Software\\Velkarn_Pelmaro\\PROFILES", "Flip", "0"));
     ASSERT_TRUE(reg.WriteString("Software\\Velkarn_Pelmaro\\PROFILES", "PROFILE01", "C:\\x \"q\".fwc"));
-    EXPECT_EQ(dir.Read("sub/registry.reg"),
-              "Windows Registry Editor Version 5.00\n\n"
-              "[HKEY_CURRENT_USER\\Software\\Sorvane Driver]\n"
-              "\"dwLanguageId\"=dword:00000409\n\n"
-              "[HKEY_CURRENT_USER\\Software\\Velkarn_Pelmaro\\PROFILES]\n"
-              "\"Flip\"=\"0\"\n"
-              "\"PROFILE01\"=\"C:\\\\x \\\"q\\\".fwc\"\n\n");
+    EXPECT_EQ(dir.Read("sub/registry.reg"), "Windows Registry Editor Version 5.00\n\n"
+                                            "[HKEY_CURRENT_USER\\Software\\Sorvane Driver]\n"
+                                            "\"dwLanguageId\"=dword:00000409\n\n"
+                                            "[HKEY_CURRENT_USER\\Software\\Velkarn_Pelmaro\\PROFILES]\n"
+                                            "\"Flip\"=\"0\"\n"
+                                            "\"PROFILE01\"=\"C:\\\\x \\\"q\\\".fwc\"\n\n");
     EXPECT_EQ(reg.ReadDword("software\\sorvane driver", "DWLANGUAGEID"), 0x409u);
     EXPECT_EQ(reg.ReadString("Software\\Velkarn_Pelmaro\\PROFILES", "profile01"), "C:\\x \"q\".fwc");
 
@@ -59,7 +57,8 @@ TEST(RegistryFile, MalformedFileReadsEmptyAndIsSavedByTheNextWrite) {
         "not a registry file\n",
         "Windows Registry Editor Version 5.00\n\"orphan\"=dword:1\n",
         "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Sorvane Driver]\n\"x\"=\"open\n",
-        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Sorvane Driver]\n\"x\"=dwurd:1\n",
+        "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Sorvane "
+        "Driver]\n\"x\"=dwurd:1\n",
     };
     for (const char* content : bad) {
         TempDir dir;

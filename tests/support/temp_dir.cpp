@@ -11,7 +11,8 @@ namespace velkarn::test {
 
 TempDir::TempDir() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/velkarn-test-XXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/velkarn-test-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr)
         ADD_FAILURE() << "cannot create a temporary folder from " << pattern;
     m_path = pattern;
@@ -29,7 +30,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::string TempDir::File(std::string_view name) const { return m_path + "/" + std::string(name); }
+std::string TempDir::File(std::string_view name) const {
+    return m_path + "/" + std::string(name);
+}
 
 std::string TempDir::Write(std::string_view name, std::string_view bytes) const {
     const std::string path = File(name);
@@ -40,7 +43,9 @@ std::string TempDir::Write(std::string_view name, std::string_view bytes) const 
     return path;
 }
 
-std::optional<std::string> TempDir::Read(std::string_view name) const { return ReadWholeFile(File(name)); }
+std::optional<std::string> TempDir::Read(std::string_view name) const {
+    return ReadWholeFile(File(name));
+}
 
 EnvGuard::EnvGuard(std::string name, std::optional<std::string> value) : m_name(std::move(name)) {
     if (const char* old = std::getenv(m_name.c_str()))
@@ -61,7 +66,8 @@ EnvGuard::~EnvGuard() {
 XdgSandbox::XdgSandbox()
     : m_home("HOME", m_root.File("home")), m_config("XDG_CONFIG_HOME", m_root.File("config")),
       m_data("XDG_DATA_HOME", m_root.File("data")), m_runtime("XDG_RUNTIME_DIR", m_root.File("run")),
-      m_lcAll("LC_ALL", std::nullopt), m_lcMessages("LC_MESSAGES", std::nullopt), m_lang("LANG", std::nullopt) {
+      m_lcAll("LC_ALL", std::nullopt), m_lcMessages("LC_MESSAGES", std::nullopt),
+      m_lang("LANG", std::nullopt) {
     for (const char* sub : {"home", "config", "data", "run"})
         ::mkdir(m_root.File(sub).c_str(), 0700);
 }
