@@ -6,9 +6,8 @@
 #include "sim_entry.h"
 #include "sim_keyboard.h"
 
-#include <benchmark/benchmark.h>
-
 #include <atomic>
+#include <benchmark/benchmark.h>
 #include <condition_variable>
 #include <mutex>
 
@@ -67,8 +66,8 @@ void BM_SendCommandRoundTrip(benchmark::State& state) {
         if (link.library.Link().SendCommand(request, reply, length) != kDeviceSuccess)
             state.SkipWithError("SendCommand failed");
     }
-    state.counters["reports"] =
-        benchmark::Counter(static_cast<double>(link.sim.Received().size()), benchmark::Counter::kAvgIterations);
+    state.counters["reports"] = benchmark::Counter(static_cast<double>(link.sim.Received().size()),
+                                                   benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_SendCommandRoundTrip)->UseRealTime();
 
@@ -82,8 +81,8 @@ void BM_ThreeProfileKeyMapWrite(benchmark::State& state) {
                 state.SkipWithError("WriteKeyMap failed");
         EndUpdate(link.library.Link());
     }
-    state.counters["reports"] =
-        benchmark::Counter(static_cast<double>(link.sim.Received().size()), benchmark::Counter::kAvgIterations);
+    state.counters["reports"] = benchmark::Counter(static_cast<double>(link.sim.Received().size()),
+                                                   benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_ThreeProfileKeyMapWrite)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -48,7 +48,7 @@ std::string RuntimeFolder() {
     std::string folder = "/tmp/velkarn-" + std::to_string(::getuid());
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return {};
-    struct stat st{};
+    struct stat st {};
     if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
         return {};
     return folder;
@@ -113,7 +113,9 @@ std::string ExecuteControl(SimKeyboard& keyboard, const std::string& line) {
     return "error: unknown command \"" + cmd + "\"\n";
 }
 
-ControlServer::~ControlServer() { Stop(); }
+ControlServer::~ControlServer() {
+    Stop();
+}
 
 bool ControlServer::Start(SimKeyboard& keyboard, const std::string& path, std::string& error) {
     sockaddr_un addr{};
@@ -187,7 +189,8 @@ void ControlServer::Run() {
             line.append(buf, static_cast<size_t>(n));
         }
         line = line.substr(0, line.find('\n'));
-        std::string answer = line.size() >= kMaxLine ? "error: command too long\n" : ExecuteControl(*m_keyboard, line);
+        std::string answer =
+            line.size() >= kMaxLine ? "error: command too long\n" : ExecuteControl(*m_keyboard, line);
         size_t done = 0;
         while (done < answer.size()) {
             ssize_t n = ::send(client, answer.data() + done, answer.size() - done, MSG_NOSIGNAL);

@@ -43,30 +43,44 @@ void StartKeyboard() {
 
 using namespace pylonet_sim;
 
-PYLONET_EXPORT int32_t Debug(void) { return entry::Debug(); }
+PYLONET_EXPORT int32_t Debug(void) {
+    return entry::Debug();
+}
 PYLONET_EXPORT int32_t Init(int32_t reserved) {
     std::call_once(g_once, StartKeyboard);
     return entry::Init(reserved);
 }
-PYLONET_EXPORT int32_t End(void) { return entry::End(); }
+PYLONET_EXPORT int32_t End(void) {
+    return entry::End();
+}
 PYLONET_EXPORT int32_t RequestGetDeviceCount(const InterfaceSelector* s, PylonetCallback c, uint32_t t,
                                              uint32_t k, void* r) {
     return entry::RequestGetDeviceCount(s, c, t, k, r);
 }
-PYLONET_EXPORT int32_t DeleteRequestFromUnitId(uint32_t unitId) { return entry::DeleteRequestFromUnitId(unitId); }
-PYLONET_EXPORT int32_t DeleteRequestFromHandle(void) { return entry::DeleteRequestFromHandle(); }
-PYLONET_EXPORT int32_t RequestWrite(void) { return entry::RequestWrite(); }
-PYLONET_EXPORT int32_t RequestWriteOne(const InterfaceSelector* s, PylonetCallback c, uint32_t t, const uint8_t* d,
-                                       int32_t n, uint32_t k, void* r) {
+PYLONET_EXPORT int32_t DeleteRequestFromUnitId(uint32_t unitId) {
+    return entry::DeleteRequestFromUnitId(unitId);
+}
+PYLONET_EXPORT int32_t DeleteRequestFromHandle(void) {
+    return entry::DeleteRequestFromHandle();
+}
+PYLONET_EXPORT int32_t RequestWrite(void) {
+    return entry::RequestWrite();
+}
+PYLONET_EXPORT int32_t RequestWriteOne(const InterfaceSelector* s, PylonetCallback c, uint32_t t,
+                                       const uint8_t* d, int32_t n, uint32_t k, void* r) {
     return entry::RequestWriteOne(s, c, t, d, n, k, r);
 }
 PYLONET_EXPORT int32_t RequestStatusWrite(const InterfaceSelector* s, PylonetCallback c, uint32_t t,
                                           const uint8_t* d, int32_t n, uint32_t k, uint32_t* u) {
     return entry::RequestStatusWrite(s, c, t, d, n, k, u);
 }
-PYLONET_EXPORT int32_t RequestStatusGet(void) { return entry::RequestStatusGet(); }
+PYLONET_EXPORT int32_t RequestStatusGet(void) {
+    return entry::RequestStatusGet();
+}
 PYLONET_EXPORT int32_t RequestAsyncRead(const InterfaceSelector* s, PylonetCallback c, uint32_t t, uint32_t k,
                                         uint32_t* u) {
     return entry::RequestAsyncRead(s, c, t, k, u);
 }
-PYLONET_EXPORT int32_t RequestStatusSetFeature(void) { return entry::RequestStatusSetFeature(); }
+PYLONET_EXPORT int32_t RequestStatusSetFeature(void) {
+    return entry::RequestStatusSetFeature();
+}

@@ -17,16 +17,15 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: pylonet-sim-ctl <command>\n"
-    "  plug | unplug            connect or disconnect the simulated keyboard\n"
-    "  bank-toggle              the keyboard toggles its G-key bank\n"
-    "  lighting-changed         the keyboard changed its lighting\n"
-    "  icon-alt | icon-normal   the keyboard asks for the alternate or normal tray icon\n"
-    "  status                   show plugged state, active profile and macro capacity\n"
-    "  reset                    restore factory memory\n"
-    "  set-key <bank> <position> <b0> <b1> <b2>\n"
-    "                           write one key action into a key-map bank\n";
+const char kUsage[] = "usage: pylonet-sim-ctl <command>\n"
+                      "  plug | unplug            connect or disconnect the simulated keyboard\n"
+                      "  bank-toggle              the keyboard toggles its G-key bank\n"
+                      "  lighting-changed         the keyboard changed its lighting\n"
+                      "  icon-alt | icon-normal   the keyboard asks for the alternate or normal tray icon\n"
+                      "  status                   show plugged state, active profile and macro capacity\n"
+                      "  reset                    restore factory memory\n"
+                      "  set-key <bank> <position> <b0> <b1> <b2>\n"
+                      "                           write one key action into a key-map bank\n";
 
 int Connect(const std::string& path) {
     sockaddr_un addr{};
@@ -58,11 +57,12 @@ int FindRunning(const std::string& folder) {
         std::string name = e->d_name;
         long pid = 0;
         char tail[8] = {};
-        if (std::sscanf(name.c_str(), "pylonet-sim.%ld.%5s", &pid, tail) != 2 || std::strcmp(tail, "sock") != 0)
+        if (std::sscanf(name.c_str(), "pylonet-sim.%ld.%5s", &pid, tail) != 2 ||
+            std::strcmp(tail, "sock") != 0)
             continue;
         if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
             continue;
-        struct stat st{};
+        struct stat st {};
         std::string path = folder + "/" + name;
         if (::stat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
             found.push_back({path, st.st_mtime});

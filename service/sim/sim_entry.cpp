@@ -10,16 +10,32 @@ namespace {
 std::atomic<SimKeyboard*> g_current{nullptr};
 } // namespace
 
-void SetCurrentKeyboard(SimKeyboard* keyboard) { g_current.store(keyboard); }
-SimKeyboard* CurrentKeyboard() { return g_current.load(); }
+void SetCurrentKeyboard(SimKeyboard* keyboard) {
+    g_current.store(keyboard);
+}
+SimKeyboard* CurrentKeyboard() {
+    return g_current.load();
+}
 
 namespace entry {
-int32_t Debug() { return 0; }
-int32_t End() { return 0; }
-int32_t DeleteRequestFromHandle() { return 0; }
-int32_t RequestWrite() { return 0; }
-int32_t RequestStatusGet() { return 0; }
-int32_t RequestStatusSetFeature() { return 0; }
+int32_t Debug() {
+    return 0;
+}
+int32_t End() {
+    return 0;
+}
+int32_t DeleteRequestFromHandle() {
+    return 0;
+}
+int32_t RequestWrite() {
+    return 0;
+}
+int32_t RequestStatusGet() {
+    return 0;
+}
+int32_t RequestStatusSetFeature() {
+    return 0;
+}
 
 int32_t Init(int32_t) {
     SimKeyboard* k = CurrentKeyboard();

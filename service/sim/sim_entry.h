@@ -27,10 +27,10 @@ int32_t RequestGetDeviceCount(const InterfaceSelector*, PylonetCallback, uint32_
 int32_t DeleteRequestFromUnitId(uint32_t unitId);
 int32_t DeleteRequestFromHandle();
 int32_t RequestWrite();
-int32_t RequestWriteOne(const InterfaceSelector*, PylonetCallback, uint32_t, const uint8_t*, int32_t, uint32_t,
-                        void*);
-int32_t RequestStatusWrite(const InterfaceSelector*, PylonetCallback, uint32_t, const uint8_t*, int32_t, uint32_t,
-                           uint32_t*);
+int32_t RequestWriteOne(const InterfaceSelector*, PylonetCallback, uint32_t, const uint8_t*, int32_t,
+                        uint32_t, void*);
+int32_t RequestStatusWrite(const InterfaceSelector*, PylonetCallback, uint32_t, const uint8_t*, int32_t,
+                           uint32_t, uint32_t*);
 int32_t RequestStatusGet();
 int32_t RequestAsyncRead(const InterfaceSelector*, PylonetCallback, uint32_t, uint32_t, uint32_t*);
 int32_t RequestStatusSetFeature();

@@ -62,7 +62,8 @@ bool ParseFaults(const std::string& text, Faults& out, std::string& error) {
     size_t start = 0;
     while (start <= text.size()) {
         size_t comma = text.find(',', start);
-        std::string item = Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        std::string item =
+            Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         start = comma == std::string::npos ? text.size() + 1 : comma + 1;
         if (item.empty())
             continue;
@@ -175,8 +176,8 @@ SimKeyboard::SimKeyboard(SimOptions options) : m_options(std::move(options)), m_
     if (!m_options.logPath.empty()) {
         m_log = std::fopen(m_options.logPath.c_str(), "a");
         if (!m_log)
-            std::fprintf(stderr, "pylonet-sim: cannot open the report log %s: %s\n", m_options.logPath.c_str(),
-                         std::strerror(errno));
+            std::fprintf(stderr, "pylonet-sim: cannot open the report log %s: %s\n",
+                         m_options.logPath.c_str(), std::strerror(errno));
     }
 }
 
@@ -213,8 +214,8 @@ int32_t SimKeyboard::AsyncRead(const InterfaceSelector* selector, PylonetCallbac
     return 1;
 }
 
-int32_t SimKeyboard::StatusWrite(const InterfaceSelector* selector, PylonetCallback, uint32_t, const uint8_t* data,
-                                 int32_t length, uint32_t* unitId) {
+int32_t SimKeyboard::StatusWrite(const InterfaceSelector* selector, PylonetCallback, uint32_t,
+                                 const uint8_t* data, int32_t length, uint32_t* unitId) {
     if (!selector || (length > 0 && !data) || length < 0)
         return 0;
     std::lock_guard lock(m_mutex);
@@ -445,7 +446,8 @@ bool SimKeyboard::SetKey(int bank, int position, uint8_t b0, uint8_t b1, uint8_t
     if (bank < 0 || bank >= static_cast<int>(kKeyMapBanks) || position < 0 || position >= 108)
         return false;
     std::lock_guard lock(m_mutex);
-    uint8_t* p = m_memory.keyMaps.data() + static_cast<size_t>(bank) * kKeyMapBankSize + 3 * static_cast<size_t>(position);
+    uint8_t* p = m_memory.keyMaps.data() + static_cast<size_t>(bank) * kKeyMapBankSize +
+                 3 * static_cast<size_t>(position);
     p[0] = b0;
     p[1] = b1;
     p[2] = b2;

@@ -157,7 +157,9 @@ private:
 
 // The command-code of a report with bit 7 flipped: what the "echo" fault
 // answers with.
-constexpr uint8_t WrongEcho(uint8_t command) { return static_cast<uint8_t>(command ^ 0x80); }
+constexpr uint8_t WrongEcho(uint8_t command) {
+    return static_cast<uint8_t>(command ^ 0x80);
+}
 
 // Sum of bytes 3..63 as the firmware checks it.
 uint16_t ReportSum(const uint8_t* report);

@@ -37,15 +37,22 @@ constexpr FixedPosition kFixed[] = {
     {59, {0x02, 0x02, 0x0B}}, {60, {0x02, 0x02, 0x11}}, {61, {0x02, 0x02, 0x65}}, {62, {0x02, 0x02, 0x48}},
 };
 
-constexpr MatrixKey Usage(uint8_t usage) { return {0x02, 0x02, usage}; }
-constexpr MatrixKey Modifier(uint8_t bit) { return {0x02, 0x01, bit}; }
-constexpr MatrixKey GKey(uint8_t n) { return {0x06, 0xA2, n}; }
+constexpr MatrixKey Usage(uint8_t usage) {
+    return {0x02, 0x02, usage};
+}
+constexpr MatrixKey Modifier(uint8_t bit) {
+    return {0x02, 0x01, bit};
+}
+constexpr MatrixKey GKey(uint8_t n) {
+    return {0x06, 0xA2, n};
+}
 
 // Every drawn key and G key, in the order free positions are handed out:
 // the main block first, then the G keys, then the number pad. Keys already
 // placed above are skipped. There are more keys than free positions (108
-// positions, 52 of them fixed), so the tail of the number pad stays without
-// a position, as on the keyboard whose pad is hard-wired.
+// positions, 52 of them fixed, leave 56 for 68 keys), so the last twelve
+// number-pad keys get no position and cannot be remapped.
+// clang-format off
 constexpr MatrixKey kAllKeys[] = {
     // Letters A..Z and digits 1..0.
     Usage(0x04), Usage(0x05), Usage(0x06), Usage(0x07), Usage(0x08), Usage(0x09), Usage(0x0A), Usage(0x0B),
@@ -74,15 +81,15 @@ constexpr MatrixKey kAllKeys[] = {
     Usage(0x61), Usage(0x5C), Usage(0x5D), Usage(0x5E), Usage(0x59), Usage(0x5A), Usage(0x5B), Usage(0x62),
     Usage(0x63),
 };
+// clang-format on
 
 constexpr int kPositions = 108;
 
 constexpr char kStateMagic[8] = {'P', 'Y', 'L', 'S', 'I', 'M', 'S', 'T'};
 constexpr uint32_t kStateVersion = 1;
 constexpr size_t kStateHeader = 16;
-constexpr size_t kStatePayload =
-    kStatusSize + kLightingSize + kKeyMapBankSize * kKeyMapBanks + kDefaultMatrixSize + kColourTableSize +
-    kMaxMacroArea;
+constexpr size_t kStatePayload = kStatusSize + kLightingSize + kKeyMapBankSize * kKeyMapBanks +
+                                 kDefaultMatrixSize + kColourTableSize + kMaxMacroArea;
 
 void PutU32(std::vector<uint8_t>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -154,10 +161,10 @@ SimMemory FactoryMemory() {
     m.status[kStatusModeList + 18] = 20;
     for (size_t p = 0; p < 3; ++p) {
         uint8_t* r = m.lighting.data() + p * 42;
-        r[0] = 1;    // mode
-        r[1] = 4;    // brightness
-        r[2] = 2;    // speed
-        r[5] = 0xFF; // colour 1 red
+        r[0] = 1;     // mode
+        r[1] = 4;     // brightness
+        r[2] = 2;     // speed
+        r[5] = 0xFF;  // colour 1 red
         r[26] = 0xFF; // colour 2 green
         r[32] = 0xFF; // colour 3 blue
     }

@@ -71,7 +71,8 @@ int32_t Transfer(ReportLink& link, CommandCode code, size_t base, size_t total, 
 }
 
 // One report with n data bytes at an area address.
-int32_t SmallWrite(ReportLink& link, CommandCode code, std::span<const uint8_t> bytes, int n, size_t address) {
+int32_t SmallWrite(ReportLink& link, CommandCode code, std::span<const uint8_t> bytes, int n,
+                   size_t address) {
     if (n < 0 || static_cast<size_t>(n) > kReportDataSize || static_cast<size_t>(n) > bytes.size() ||
         address > kMaxAddress)
         return kDeviceOutOfRange;
@@ -86,14 +87,18 @@ int32_t SmallWrite(ReportLink& link, CommandCode code, std::span<const uint8_t> 
 
 } // namespace
 
-int32_t BeginUpdate(ReportLink& link) { return Simple(link, CommandCode::kBeginUpdate); }
+int32_t BeginUpdate(ReportLink& link) {
+    return Simple(link, CommandCode::kBeginUpdate);
+}
 
 int32_t EndUpdate(ReportLink& link) {
     link.LinkClock().SleepMs(kEndUpdatePauseMs);
     return Simple(link, CommandCode::kEndUpdate);
 }
 
-int32_t TestCommand(ReportLink& link) { return Simple(link, CommandCode::kTestCommand); }
+int32_t TestCommand(ReportLink& link) {
+    return Simple(link, CommandCode::kTestCommand);
+}
 
 int32_t ReadStatus(std::span<uint8_t, kStatusRecordSize> status, ReportLink& link) {
     ReportFrame report = NewReport(CommandCode::kReadStatus);
@@ -114,7 +119,8 @@ int32_t WriteStatus(std::span<const uint8_t, kStatusRecordSize> status, ReportLi
 }
 
 int32_t ReadLightingTable(std::span<uint8_t, kReportDataSize> out, int n, int offset, ReportLink& link) {
-    if (n < 0 || static_cast<size_t>(n) > kReportDataSize || offset < 0 || static_cast<size_t>(offset) > kMaxAddress)
+    if (n < 0 || static_cast<size_t>(n) > kReportDataSize || offset < 0 ||
+        static_cast<size_t>(offset) > kMaxAddress)
         return kDeviceOutOfRange;
     ReportFrame report = NewReport(CommandCode::kReadLightingTable);
     report[kLengthByte] = static_cast<uint8_t>(n);
@@ -135,8 +141,8 @@ int32_t WriteLightingTable(std::span<const uint8_t> bytes, int n, int offset, Re
 int32_t ReadKeyMap(std::span<uint8_t, kKeyMapImageSize> map, int bank, ReportLink& link) {
     if (bank < 0 || bank >= kKeyMapBanks)
         return kDeviceOutOfRange;
-    return Transfer(link, CommandCode::kReadKeyMap, static_cast<size_t>(bank) * kKeyMapImageSize, kKeyMapImageSize,
-                    nullptr, map.data());
+    return Transfer(link, CommandCode::kReadKeyMap, static_cast<size_t>(bank) * kKeyMapImageSize,
+                    kKeyMapImageSize, nullptr, map.data());
 }
 
 int32_t WriteKeyMap(std::span<const uint8_t, kKeyMapImageSize> map, int bank, ReportLink& link) {

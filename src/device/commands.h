@@ -57,11 +57,13 @@ int32_t WriteStatus(std::span<const uint8_t, kStatusRecordSize> status, ReportLi
 int32_t ReadLightingTable(std::span<uint8_t, kReportDataSize> out, int n, int offset,
                           ReportLink& link = DefaultLink());
 // `bytes` must hold at least n (0..56) bytes.
-int32_t WriteLightingTable(std::span<const uint8_t> bytes, int n, int offset, ReportLink& link = DefaultLink());
+int32_t WriteLightingTable(std::span<const uint8_t> bytes, int n, int offset,
+                           ReportLink& link = DefaultLink());
 
 // Bank 0..2; 3 or more gives -201 with nothing sent.
 int32_t ReadKeyMap(std::span<uint8_t, kKeyMapImageSize> map, int bank, ReportLink& link = DefaultLink());
-int32_t WriteKeyMap(std::span<const uint8_t, kKeyMapImageSize> map, int bank, ReportLink& link = DefaultLink());
+int32_t WriteKeyMap(std::span<const uint8_t, kKeyMapImageSize> map, int bank,
+                    ReportLink& link = DefaultLink());
 
 // The first bytes.size() bytes of the macro area; 0 bytes gives 1 with
 // nothing sent.
@@ -71,7 +73,8 @@ int32_t WriteMacroArea(std::span<const uint8_t> bytes, ReportLink& link = Defaul
 int32_t ReadDefaultMatrix(std::span<uint8_t, kKeyMapImageSize> map, ReportLink& link = DefaultLink());
 
 // n bytes (0..56, at least n in `bytes`) at colour position (0..125) x 3.
-int32_t WriteKeyColours(std::span<const uint8_t> bytes, int n, int position, ReportLink& link = DefaultLink());
+int32_t WriteKeyColours(std::span<const uint8_t> bytes, int n, int position,
+                        ReportLink& link = DefaultLink());
 
 // Puts the keyboard into its boot loader: no report sum, no reply awaited.
 // Returns the library's result for the write (> 0 accepted).

@@ -38,7 +38,9 @@ void ThreadSet::JoinAll() {
 Presence::Presence(ReportLink& link, DeviceState& state, DefaultKeyMapHolder& defaultMap, Clock& clock)
     : m_link(link), m_state(state), m_defaultMap(defaultMap), m_clock(clock) {}
 
-Presence::~Presence() { Shutdown(); }
+Presence::~Presence() {
+    Shutdown();
+}
 
 void Presence::Shutdown() {
     m_stopping.store(true);

@@ -13,8 +13,8 @@ namespace {
 std::atomic<ServiceLibrary*> g_bound{nullptr};
 
 InterfaceSelector Selector(uint16_t page, uint16_t usage) {
-    return InterfaceSelector{kPylonetSelectorFlags, VELKARN_KEYBOARD_VENDOR_ID, VELKARN_KEYBOARD_PRODUCT_ID, page,
-                             usage, 0};
+    return InterfaceSelector{
+        kPylonetSelectorFlags, VELKARN_KEYBOARD_VENDOR_ID, VELKARN_KEYBOARD_PRODUCT_ID, page, usage, 0};
 }
 
 std::array<uint8_t, 16> SelectorBytes(const InterfaceSelector& s) {
@@ -49,9 +49,15 @@ const std::array<uint8_t, 256> kChecksumTable = {
     0x27, 0xE7, 0xAC, 0x91, 0xAB, 0x34, 0x3C, 0x05, 0xAE, 0x5B, 0x42, 0x65, 0xA0, 0xF5, 0xD2, 0xDE,
 };
 
-InterfaceSelector ConsumerSelector() { return Selector(0x000C, 0x0001); }
-InterfaceSelector VendorSelector() { return Selector(0xFF1C, 0x0092); }
-InterfaceSelector IndicatorSelector() { return Selector(0x0008, 0x0089); }
+InterfaceSelector ConsumerSelector() {
+    return Selector(0x000C, 0x0001);
+}
+InterfaceSelector VendorSelector() {
+    return Selector(0xFF1C, 0x0092);
+}
+InterfaceSelector IndicatorSelector() {
+    return Selector(0x0008, 0x0089);
+}
 
 uint32_t RequestChecksum(const InterfaceSelector& selector, PylonetCallback callback, uint32_t tag,
                          std::span<const uint8_t> data) {
@@ -177,7 +183,8 @@ int32_t ServiceLibrary::GetDeviceCount() {
     if (!m_entries.RequestGetDeviceCount)
         return 0;
     const InterfaceSelector selector = VendorSelector();
-    return m_entries.RequestGetDeviceCount(&selector, nullptr, 0, RequestChecksum(selector, nullptr, 0), nullptr);
+    return m_entries.RequestGetDeviceCount(&selector, nullptr, 0, RequestChecksum(selector, nullptr, 0),
+                                           nullptr);
 }
 
 uint32_t ServiceLibrary::CommandChecksum(std::span<const uint8_t, kReportSize> frame) {
@@ -271,9 +278,13 @@ ServiceLibrary& TheServiceLibrary() {
     return *library;
 }
 
-int GKeyBank() { return TheServiceLibrary().GKeyBank(); }
+int GKeyBank() {
+    return TheServiceLibrary().GKeyBank();
+}
 
-ReportLink& DefaultLink() { return TheServiceLibrary().Link(); }
+ReportLink& DefaultLink() {
+    return TheServiceLibrary().Link();
+}
 
 } // namespace velkarn
 

@@ -28,8 +28,8 @@
 namespace velkarn {
 
 // Four-letter tags, most significant byte first.
-constexpr uint32_t kConsumerTag = 0x434F4E53; // "CONS"
-constexpr uint32_t kControlTag = 0x4354524C;  // "CTRL"
+constexpr uint32_t kConsumerTag = 0x434F4E53;  // "CONS"
+constexpr uint32_t kControlTag = 0x4354524C;   // "CTRL"
 constexpr uint32_t kIndicatorTag = 0x004C4544; // "LED"
 
 // Consumer codes the keyboard sends.
@@ -88,8 +88,8 @@ std::string ServiceLibraryFile();
 
 class ServiceLibrary final : public ReportPort {
 public:
-    explicit ServiceLibrary(DeviceState& state = TheDeviceState(), DefaultKeyMapHolder& defaultMap = DefaultKeyMap(),
-                            Clock& clock = SystemClock());
+    explicit ServiceLibrary(DeviceState& state = TheDeviceState(),
+                            DefaultKeyMapHolder& defaultMap = DefaultKeyMap(), Clock& clock = SystemClock());
     ~ServiceLibrary() override;
     ServiceLibrary(const ServiceLibrary&) = delete;
     ServiceLibrary& operator=(const ServiceLibrary&) = delete;

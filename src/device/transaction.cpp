@@ -21,7 +21,9 @@ void SealReport(std::span<uint8_t, kReportSize> report) {
 Transaction::Transaction(ReportPort& port, Clock& clock, Waiter waiter)
     : m_port(port), m_clock(&clock), m_waiter(std::move(waiter)) {
     if (!m_waiter)
-        m_waiter = [](AutoResetEvent& event, uint32_t ms) { return event.WaitFor(std::chrono::milliseconds(ms)); };
+        m_waiter = [](AutoResetEvent& event, uint32_t ms) {
+            return event.WaitFor(std::chrono::milliseconds(ms));
+        };
 }
 
 void Transaction::SetTiming(Clock& clock, Waiter waiter) {
@@ -74,7 +76,8 @@ void Transaction::Deliver(const uint8_t* data, size_t length) {
     m_replyEvent.Set();
 }
 
-int32_t Transaction::SendCommand(std::span<const uint8_t> request, std::span<uint8_t> reply, size_t& replyLength) {
+int32_t Transaction::SendCommand(std::span<const uint8_t> request, std::span<uint8_t> reply,
+                                 size_t& replyLength) {
     replyLength = 0;
     std::lock_guard transaction(m_transactionMutex);
     if (m_port.GetDeviceCount() == 0)

@@ -27,11 +27,11 @@ namespace velkarn {
 
 // Results of every device operation.
 constexpr int32_t kDeviceSuccess = 1;
-constexpr int32_t kDeviceNoKeyboard = 0;   // no keyboard present, nothing sent
-constexpr int32_t kDeviceRefused = -1;     // the library did not accept the report
-constexpr int32_t kDeviceNoReply = -2;     // no reply with the right command code in three tries
-constexpr int32_t kDeviceStatusFF = -102;  // the keyboard answered status 0xFF
-constexpr int32_t kDeviceStatusFE = -103;  // the keyboard answered status 0xFE
+constexpr int32_t kDeviceNoKeyboard = 0;    // no keyboard present, nothing sent
+constexpr int32_t kDeviceRefused = -1;      // the library did not accept the report
+constexpr int32_t kDeviceNoReply = -2;      // no reply with the right command code in three tries
+constexpr int32_t kDeviceStatusFF = -102;   // the keyboard answered status 0xFF
+constexpr int32_t kDeviceStatusFE = -103;   // the keyboard answered status 0xFE
 constexpr int32_t kDeviceOutOfRange = -201; // bank (or area address, length) out of range; nothing sent
 
 constexpr size_t kReportSize = 64;

@@ -1,7 +1,6 @@
 // The command set at the wire: chunk offsets and lengths, the carried-over
 // bytes of a short last chunk, range checks, and the boot-loader report.
 #include "device_fixture.h"
-
 #include "platform/le.h"
 
 namespace velkarn::test {

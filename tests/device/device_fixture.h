@@ -9,10 +9,9 @@
 #include "sim_entry.h"
 #include "sim_keyboard.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <condition_variable>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -86,8 +85,9 @@ public:
     // Waits (real time, generously) until `line` has been recorded.
     bool WaitFor(const std::string& line, std::chrono::seconds timeout = std::chrono::seconds(10)) {
         std::unique_lock lock(m_mutex);
-        return m_cv.wait_for(lock, timeout,
-                             [&] { return std::find(m_events.begin(), m_events.end(), line) != m_events.end(); });
+        return m_cv.wait_for(lock, timeout, [&] {
+            return std::find(m_events.begin(), m_events.end(), line) != m_events.end();
+        });
     }
 
 private:

@@ -1,8 +1,7 @@
 // Keyboard arrival and removal as the main window sees them, the consumer
 // events, and the G-key bank indicator.
-#include "device_fixture.h"
-
 #include "app/localisation.h"
+#include "device_fixture.h"
 
 namespace velkarn::test {
 namespace {
@@ -22,6 +21,7 @@ TEST_F(PresenceTest, PlugInAfterAnEmptyStartReadsAndReportsButDoesNotOpen) {
     Bind(QuietOptions(false));
     m_sim->Plug(true);
     ASSERT_TRUE(m_sink.WaitFor("icon 141"));
+    m_library->PresenceHandling().Shutdown();
     EXPECT_EQ(m_sink.Events(), (Lines{"PROF", "icon 141"}));
     auto received = Received();
     ASSERT_EQ(received.size(), 11u);
@@ -118,9 +118,9 @@ TEST_F(PresenceTest, TwoBankTogglesWriteTheIndicatorAfterDeletingTheOldRequest) 
 
     const auto events = m_sink.Events();
     const Lines firstToggle(events.begin(), events.begin() + 10);
-    EXPECT_EQ(firstToggle, (Lines{"LED", "caption 1000 B1", "caption 1001 B2", "caption 1002 B3", "caption 1003 B4",
-                                  "caption 1004 B5", "caption 1140 ", "caption 1141 ", "caption 1142 ",
-                                  "caption 1143 "}));
+    EXPECT_EQ(firstToggle,
+              (Lines{"LED", "caption 1000 B1", "caption 1001 B2", "caption 1002 B3", "caption 1003 B4",
+                     "caption 1004 B5", "caption 1140 ", "caption 1141 ", "caption 1142 ", "caption 1143 "}));
     EXPECT_EQ(events[11], "caption 1000 A1");
 }
 

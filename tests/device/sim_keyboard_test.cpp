@@ -1,7 +1,6 @@
 // The simulated keyboard on its own: its factory default matrix, its state
 // file, its fault syntax and its report log.
 #include "device_fixture.h"
-
 #include "model/default_key_map.h"
 
 #include <filesystem>
@@ -29,7 +28,8 @@ TEST(SimDefaultMatrixTest, HoldsTheBuiltinMapAndEveryKeyItHasRoomFor) {
     for (int k = 0; k < kKeyPositionCount; ++k) {
         const std::array<uint8_t, 3> action{matrix[3 * k], matrix[3 * k + 1], matrix[3 * k + 2]};
         if (builtin[3 * k] != 0) {
-            EXPECT_TRUE(std::equal(action.begin(), action.end(), builtin.begin() + 3 * k)) << "position " << k;
+            EXPECT_TRUE(std::equal(action.begin(), action.end(), builtin.begin() + 3 * k))
+                << "position " << k;
             continue;
         }
         EXPECT_NE(action[0], 0) << "free position " << k << " left empty";
@@ -40,8 +40,12 @@ TEST(SimDefaultMatrixTest, HoldsTheBuiltinMapAndEveryKeyItHasRoomFor) {
     for (uint8_t n = 1; n <= 9; ++n)
         EXPECT_TRUE(seen.count({0x06, 0xA2, n})) << "G" << int{n};
     // The main block is complete: Enter, Backspace, arrows, Right Ctrl/Win.
-    for (std::array<uint8_t, 3> key : {std::array<uint8_t, 3>{2, 2, 0x28}, {2, 2, 0x2A}, {2, 2, 0x52},
-                                       {2, 2, 0x4F}, {2, 1, 0x10}, {2, 1, 0x80}})
+    for (std::array<uint8_t, 3> key : {std::array<uint8_t, 3>{2, 2, 0x28},
+                                       {2, 2, 0x2A},
+                                       {2, 2, 0x52},
+                                       {2, 2, 0x4F},
+                                       {2, 1, 0x10},
+                                       {2, 1, 0x80}})
         EXPECT_TRUE(seen.count(key)) << int{key[2]};
     EXPECT_TRUE(std::all_of(matrix.begin() + 324, matrix.end(), [](uint8_t b) { return b == 0; }));
 }
@@ -84,8 +88,9 @@ TEST(SimStateTest, TruncatedOrForeignStateFileGivesFactoryMemoryWithAWarning) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto path = TempFile("bad.state");
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(c.bytes.data()),
-                                                    static_cast<std::streamsize>(c.bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(c.bytes.data()),
+                   static_cast<std::streamsize>(c.bytes.size()));
         pylonet_sim::SimOptions options = QuietOptions();
         options.statePath = path.string();
         ::testing::internal::CaptureStderr();
@@ -99,7 +104,8 @@ TEST(SimStateTest, TruncatedOrForeignStateFileGivesFactoryMemoryWithAWarning) {
 TEST(SimFaultsTest, ParsesTheDocumentedSyntax) {
     pylonet_sim::Faults f;
     std::string error;
-    ASSERT_TRUE(pylonet_sim::ParseFaults(" drop=2, drop=5,status=fe,echo,long,refuse,init=0 ", f, error)) << error;
+    ASSERT_TRUE(pylonet_sim::ParseFaults(" drop=2, drop=5,status=fe,echo,long,refuse,init=0 ", f, error))
+        << error;
     EXPECT_EQ(f.drop, (std::set<uint64_t>{2, 5}));
     EXPECT_EQ(f.status, 0xFE);
     EXPECT_TRUE(f.echo && f.longReply && f.refuse);
@@ -126,7 +132,10 @@ TEST_F(SimLogTest, LogsEveryReportAsOneHexLine) {
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     ASSERT_EQ(lines.size(), 12u) << "ten matrix chunks and a status read at arrival, then the test command";
-    EXPECT_EQ(lines.back(), "04" "0d00" "0d" + std::string(120, '0'));
+    EXPECT_EQ(lines.back(), "04"
+                            "0d00"
+                            "0d" +
+                                std::string(120, '0'));
     for (const auto& line : lines)
         EXPECT_EQ(line.find_first_not_of("0123456789abcdef"), std::string::npos);
 }

@@ -155,9 +155,9 @@ TEST(RequestChecksumTest, SumsTheTableOverRecordAndData) {
     const uint8_t data[] = {0x01, 0xFF};
     EXPECT_EQ(RequestChecksum(zero, nullptr, 0, data), 24u * 0xFD + 0x86 + 0xDE);
     // The tag's bytes as stored: "CTRL" is 4C 52 54 43.
-    EXPECT_EQ(RequestChecksum(zero, nullptr, kControlTag),
-              20u * 0xFD + kChecksumTable[0x4C] + kChecksumTable[0x52] + kChecksumTable[0x54] +
-                  kChecksumTable[0x43]);
+    EXPECT_EQ(RequestChecksum(zero, nullptr, kControlTag), 20u * 0xFD + kChecksumTable[0x4C] +
+                                                               kChecksumTable[0x52] + kChecksumTable[0x54] +
+                                                               kChecksumTable[0x43]);
 }
 
 } // namespace
