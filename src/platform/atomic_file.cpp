@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,6 +133,24 @@ bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
 bool WriteFileAtomically(const std::string& path, std::string_view text) {
     return WriteFileAtomically(
         path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+FolderLock::FolderLock(const std::string& filePath) {
+    m_fd = ::open(ParentFolder(ResolveTarget(filePath)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0)
+        return;
+    while (::flock(m_fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(m_fd);
+            m_fd = -1;
+            return;
+        }
+    }
+}
+
+FolderLock::~FolderLock() {
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 bool MakeFolders(const std::string& path, unsigned mode) {

@@ -40,6 +40,21 @@ FileReadStatus ReadFileBytes(const std::string& path, std::vector<uint8_t>& out,
 bool WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
 bool WriteFileAtomically(const std::string& path, std::string_view text);
 
+// Holds an exclusive lock on the folder of a file for the length of a
+// read-modify-write, so two processes updating the same settings file (a
+// second instance, a tool) do not lose each other's change. Where the folder
+// cannot be locked the update simply goes ahead unlocked.
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& filePath);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
 // Creates path and any missing parent folders with the given mode (umask
 // applies). True when the folder exists afterwards.
 bool MakeFolders(const std::string& path, unsigned mode = 0700);

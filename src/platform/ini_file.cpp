@@ -200,6 +200,7 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
         return false;
     section = TrimBlanks(section);
     std::lock_guard lock(WriteMutex());
+    const FolderLock folderLock(path);
 
     IniDocument doc;
     const LoadResult loaded = Load(path, doc);

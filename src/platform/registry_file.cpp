@@ -205,6 +205,11 @@ std::mutex& WriteMutex() {
 // Applies change to the parsed file under the write lock and rewrites it.
 template <typename Change> bool Modify(const std::string& path, Change change) {
     std::lock_guard lock(WriteMutex());
+    // The folder must exist before it can be locked.
+    const auto slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0)
+        MakeFolders(path.substr(0, slash), 0700);
+    const FolderLock folderLock(path);
     Loaded loaded = Load(path);
     if (loaded.result == LoadResult::kUnreadable)
         return false;
@@ -215,9 +220,6 @@ template <typename Change> bool Modify(const std::string& path, Change change) {
     }
     if (!change(loaded.keys) && loaded.result != LoadResult::kMalformed)
         return true;
-    const auto slash = path.find_last_of('/');
-    if (slash != std::string::npos && slash > 0)
-        MakeFolders(path.substr(0, slash), 0700);
     return WriteFileAtomically(path, Serialise(loaded.keys));
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace velkarn {
@@ -177,6 +178,31 @@ TEST(IniWrite, KeepsModeAndLeavesNoTemporaryFiles) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         ++files;
     EXPECT_EQ(files, 1);
+}
+
+// A second instance or another tool writing the same file at the same time
+// must not lose this process's keys.
+TEST(IniWrite, ConcurrentWritersInTwoProcessesLoseNothing) {
+    TempDir dir;
+    const std::string path = dir.File("shared.ini");
+    constexpr int kKeys = 40;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        bool ok = true;
+        for (int i = 0; i < kKeys; ++i)
+            ok = WritePrivateProfileString("S", "child" + std::to_string(i), "c", path) && ok;
+        ::_exit(ok ? 0 : 1);
+    }
+    ASSERT_GT(child, 0);
+    for (int i = 0; i < kKeys; ++i)
+        EXPECT_TRUE(WritePrivateProfileString("S", "parent" + std::to_string(i), "p", path));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (int i = 0; i < kKeys; ++i) {
+        EXPECT_EQ(GetPrivateProfileString("S", "child" + std::to_string(i), "", 260, path).text, "c") << i;
+        EXPECT_EQ(GetPrivateProfileString("S", "parent" + std::to_string(i), "", 260, path).text, "p") << i;
+    }
 }
 
 } // namespace
