@@ -4,6 +4,7 @@
 #include "skin/window_message.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 
 namespace velkarn {
 
@@ -198,6 +199,7 @@ bool CReportCtrl::StartEdit(int row, int column) {
     m_editor->setFocus();
     m_editor->selectAll();
     connect(m_editor, &QLineEdit::returnPressed, this, [this] { EndEdit(true); });
+    m_editor->installEventFilter(this);
     return true;
 }
 
@@ -228,6 +230,21 @@ bool CReportCtrl::EndEdit(bool commit) {
     SyncRow(row);
     Notify(kReportEditNotify, row, column);
     return true;
+}
+
+bool CReportCtrl::eventFilter(QObject* watched, QEvent* event) {
+    if (m_editor && watched == m_editor) {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            EndEdit(false);
+            return true;
+        }
+        if (event->type() == QEvent::FocusOut) {
+            // Clicking elsewhere keeps what was typed, as leaving a field does everywhere else.
+            QMetaObject::invokeMethod(
+                this, [this] { EndEdit(true); }, Qt::QueuedConnection);
+        }
+    }
+    return QTreeWidget::eventFilter(watched, event);
 }
 
 void CReportCtrl::OnUserCheckClick(int row, bool wantChecked) {

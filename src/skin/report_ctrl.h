@@ -64,6 +64,9 @@ public:
     // The user's check-box click on a row (what the widget's own box does).
     void OnUserCheckClick(int row, bool wantChecked);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void SyncRow(int row);
     void SyncAll();

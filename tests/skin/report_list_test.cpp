@@ -221,3 +221,23 @@ TEST(ReportCtrl, MovesAndColoursReachTheWidget) {
 
 } // namespace
 } // namespace velkarn
+
+namespace velkarn {
+namespace {
+
+TEST(ReportCtrl, EscapeDiscardsTheEdit) {
+    test::App();
+    CReportCtrl list;
+    list.InsertColumn(0, "Name", 100);
+    list.InsertItem(0, "Macro 1");
+    list.SetEditable(true);
+    list.show();
+    ASSERT_TRUE(list.StartEdit(0, 0));
+    list.Editor()->setText("Changed");
+    QTest::keyClick(list.Editor(), Qt::Key_Escape);
+    EXPECT_FALSE(list.IsEditing());
+    EXPECT_EQ(list.GetItemText(0, 0), "Macro 1");
+}
+
+} // namespace
+} // namespace velkarn

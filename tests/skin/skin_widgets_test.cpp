@@ -349,3 +349,32 @@ TEST(ColorControls, ColourButtonTakesTheChosenColourAndColorRefsKeepRedLow) {
 
 } // namespace
 } // namespace velkarn
+
+namespace velkarn {
+namespace {
+
+TEST(BaseDialog, DraggingAnEmptySpotMovesTheWindow) {
+    test::App();
+    const std::string folder = std::string(VELKARN_BIN_DIR) + "/Skins/";
+    CBaseDialog dialog(nullptr, folder + "Profile.ini", folder);
+    ASSERT_TRUE(dialog.OnInitDialog());
+    dialog.move(100, 100);
+    dialog.show();
+    QApplication::processEvents();
+    const QPoint start = dialog.pos();
+    const QPointF at(10, 200); // an empty spot beside the list
+    const QPointF global = dialog.mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &press);
+    QMouseEvent drag(QEvent::MouseMove, at + QPointF(30, 20), global + QPointF(30, 20), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &drag);
+    QMouseEvent release(QEvent::MouseButtonRelease, at + QPointF(30, 20), global + QPointF(30, 20),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &release);
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.pos(), start + QPoint(30, 20));
+}
+
+} // namespace
+} // namespace velkarn
