@@ -78,8 +78,6 @@ FlipLook FlipLookFor(int flip) {
     return look;
 }
 
-int ToggledFlip(int flip) { return flip == 0 ? 1 : 0; }
-
 std::string GKeyBankCaption(int n, int bank) {
     if (n < 0 || n >= 5)
         return {};

@@ -48,7 +48,6 @@ struct FlipLook {
     bool flip0ShowsSet2 = false;
 };
 FlipLook FlipLookFor(int flip);
-int ToggledFlip(int flip);
 constexpr int kFlipFKeyIds[] = {1010, 1011, 1012, 1013};
 
 // Caption of G key n (0..8) after a bank change: "A1".."A5" in bank 0,

@@ -7,6 +7,8 @@
 // and never registered. Constants only; usable from any thread.
 #pragma once
 
+#include "app/startup.h" // kMsgOpen, kTagOpen, kMsgKill, kTagKill
+
 #include <cstdint>
 
 namespace velkarn {
@@ -26,10 +28,6 @@ constexpr uint32_t kMsgInit = 0x4D4E;
 constexpr uint32_t kTagInit = 0x494E4954; // "INIT"
 constexpr uint32_t kMsgProf = 0x5452;
 constexpr uint32_t kTagProf = 0x50524F46; // "PROF"
-constexpr uint32_t kMsgOpen = 0x5350;
-constexpr uint32_t kTagOpen = 0x4F50454E; // "OPEN"
-constexpr uint32_t kMsgKill = 0x4D4B;
-constexpr uint32_t kTagKill = 0x4C4C494B; // "KILL" as the bytes arrive
 constexpr uint32_t kMsgCloseChildren = 0x4753; // removal; no tag
 constexpr uint32_t kMsgLed = 0x5045;
 constexpr uint32_t kTagLed = 0x004C4544; // "LED" after a zero byte
@@ -38,6 +36,7 @@ constexpr uint32_t kTagLang = 0x4C414E47; // "LANG"
 constexpr uint32_t kMsgSlider = 0x28D1; // a skinned slider moved; no tag
 
 static_assert(Tag("INIT") == kTagInit && Tag("PROF") == kTagProf && Tag("OPEN") == kTagOpen);
+static_assert(Tag("LLIK") == kTagKill); // "KILL" as its bytes arrive
 static_assert(Tag("LANG") == kTagLang);
 
 // Timers of the main window.
@@ -78,11 +77,6 @@ constexpr int kUpdate = 32780;
 constexpr int kProfileMenuFirst = 9000;
 constexpr int kProfileMenuLast = 9200;
 } // namespace cmd
-
-// Tray icon resources.
-constexpr int kIconNoKeyboard = 128;
-constexpr int kIconKeyboard = 141;
-constexpr int kIconAlternate = 142;
 
 // Whether (message, wParam) is one of the tagged messages with the right tag,
 // or one of the untagged ones. Unknown numbers are not ours: false.
