@@ -6,6 +6,10 @@
 namespace velkarn::test {
 
 inline QApplication& App() {
+    // Never a real display, however the test was started.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     static int argc = 1;
     static char name[] = "test_skin";
     static char* argv[] = {name, nullptr};
