@@ -37,20 +37,20 @@ std::span<const uint8_t, kEntrySize> ProfileBlock::EntryBytes(int k) const {
 }
 
 uint16_t ProfileBlock::EntryType(int k) const {
-    return le::U16(EntryBytes(k), entry::kType);
+    return le::U16(EntryBytes(k), entry_field::kType);
 }
 
 uint32_t ProfileBlock::EntryValue(int k) const {
-    return le::U32(EntryBytes(k), entry::kValue);
+    return le::U32(EntryBytes(k), entry_field::kValue);
 }
 
 void ProfileBlock::SetEntryValue(int k, uint32_t value) {
-    le::PutU32(EntryBytes(k), entry::kValue, value);
+    le::PutU32(EntryBytes(k), entry_field::kValue, value);
 }
 
 uint8_t HeaderChecksum(std::span<const uint8_t> header) {
     unsigned sum = 0;
-    for (size_t i = 0; i < header::kChecksum; ++i)
+    for (size_t i = 0; i < profile_header::kChecksum; ++i)
         sum += header[i];
     return static_cast<uint8_t>(sum & 0xFF);
 }
@@ -61,18 +61,18 @@ uint64_t ProfileTotalSize(uint32_t macroCount, uint32_t textPoolSize) {
 
 void WriteFileHeader(std::span<uint8_t> block, uint16_t macroCount, uint32_t textPoolSize, uint8_t flagByte) {
     std::fill_n(block.begin(), kFileHeaderSize, uint8_t{0});
-    le::PutU16(block, header::kSignature, header::kSignatureValue);
-    le::PutU16(block, header::kHeaderSize, static_cast<uint16_t>(kFileHeaderSize));
-    le::PutU16(block, header::kFormatWord1, header::kFormatWord1Value);
-    le::PutU16(block, header::kFormatWord2, header::kFormatWord2Value);
+    le::PutU16(block, profile_header::kSignature, profile_header::kSignatureValue);
+    le::PutU16(block, profile_header::kHeaderSize, static_cast<uint16_t>(kFileHeaderSize));
+    le::PutU16(block, profile_header::kFormatWord1, profile_header::kFormatWord1Value);
+    le::PutU16(block, profile_header::kFormatWord2, profile_header::kFormatWord2Value);
     // The field is 32 bits wide; the counts the store can hold keep it far
     // below that (100 macros and a pool of 2048 texts of bounded size).
-    le::PutU32(block, header::kTotalSize, static_cast<uint32_t>(ProfileTotalSize(macroCount, textPoolSize)));
-    le::PutU16(block, header::kEntryCount, static_cast<uint16_t>(kTotalEntryCount));
-    le::PutU16(block, header::kMacroCount, macroCount);
-    le::PutU32(block, header::kTextPoolSize, textPoolSize);
-    le::PutU8(block, header::kFlagByte, flagByte);
-    le::PutU8(block, header::kChecksum, HeaderChecksum(block));
+    le::PutU32(block, profile_header::kTotalSize, static_cast<uint32_t>(ProfileTotalSize(macroCount, textPoolSize)));
+    le::PutU16(block, profile_header::kEntryCount, static_cast<uint16_t>(kTotalEntryCount));
+    le::PutU16(block, profile_header::kMacroCount, macroCount);
+    le::PutU32(block, profile_header::kTextPoolSize, textPoolSize);
+    le::PutU8(block, profile_header::kFlagByte, flagByte);
+    le::PutU8(block, profile_header::kChecksum, HeaderChecksum(block));
 }
 
 void WriteDeviceDescriptor(std::span<uint8_t> block) {

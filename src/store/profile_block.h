@@ -8,6 +8,7 @@
 // the store lock; a download copy by the download lock.
 #pragma once
 
+#include "model/key_assignment.h"
 #include "model/key_entry.h"
 
 #include <array>
@@ -28,7 +29,7 @@ constexpr int kTotalEntryCount = kKeyMapAreaCount * kEntriesPerArea; // 2048
 constexpr int kOnboardProfileCount = kProfileCount;
 
 // Header fields of a profile file (offsets from the start of the file).
-namespace header {
+namespace profile_header {
 constexpr size_t kSignature = 0;     // u16 0x4446, "FD"
 constexpr size_t kHeaderSize = 2;    // u16 32
 constexpr size_t kFormatWord1 = 4;   // u16 3
@@ -43,21 +44,19 @@ constexpr size_t kChecksum = 31;     // u8, sum of bytes 0..30
 constexpr uint16_t kSignatureValue = 0x4446;
 constexpr uint16_t kFormatWord1Value = 3;
 constexpr uint16_t kFormatWord2Value = 1;
-} // namespace header
+} // namespace profile_header
 
 // Entry field offsets within a 16-byte key entry.
-namespace entry {
+namespace entry_field {
 constexpr size_t kType = 0;  // u16
 constexpr size_t kCode = 2;  // u16
 constexpr size_t kValue = 4; // u32
 constexpr size_t kMark = 8;  // u32
-} // namespace entry
+} // namespace entry_field
 
 // Assignment types whose entry carries a text (program path, text block).
-constexpr uint16_t kTypeLaunchProgram = 3;
-constexpr uint16_t kTypeTypeText = 6;
 inline bool CarriesText(uint16_t type) {
-    return type == kTypeLaunchProgram || type == kTypeTypeText;
+    return type == kAssignProgram || type == kAssignText;
 }
 
 class ProfileBlock {

@@ -39,29 +39,29 @@ bool ReadPoolText(std::span<const uint8_t> pool, uint64_t offset, std::u16string
 HeaderCheck CheckProfileHeader(std::span<const uint8_t> head, uint64_t fileSize) {
     if (fileSize >= kFourGiB || fileSize < kProfileBlockSize || head.size() < kFileHeaderSize)
         return HeaderCheck::kTooSmall;
-    const uint32_t total = le::U32(head, header::kTotalSize);
-    const uint16_t macroCount = le::U16(head, header::kMacroCount);
-    const uint8_t flag = le::U8(head, header::kFlagByte);
-    const bool valid = le::U16(head, header::kSignature) == header::kSignatureValue &&
-                       le::U16(head, header::kHeaderSize) == kFileHeaderSize &&
-                       le::U16(head, header::kFormatWord1) == header::kFormatWord1Value &&
-                       le::U16(head, header::kFormatWord2) == header::kFormatWord2Value &&
+    const uint32_t total = le::U32(head, profile_header::kTotalSize);
+    const uint16_t macroCount = le::U16(head, profile_header::kMacroCount);
+    const uint8_t flag = le::U8(head, profile_header::kFlagByte);
+    const bool valid = le::U16(head, profile_header::kSignature) == profile_header::kSignatureValue &&
+                       le::U16(head, profile_header::kHeaderSize) == kFileHeaderSize &&
+                       le::U16(head, profile_header::kFormatWord1) == profile_header::kFormatWord1Value &&
+                       le::U16(head, profile_header::kFormatWord2) == profile_header::kFormatWord2Value &&
                        total >= kProfileBlockSize &&
-                       le::U16(head, header::kEntryCount) == kTotalEntryCount && macroCount <= kMaxMacros &&
-                       flag <= 1 && total == ProfileTotalSize(macroCount, le::U32(head, header::kTextPoolSize)) &&
-                       le::U8(head, header::kChecksum) == HeaderChecksum(head) && fileSize >= total;
+                       le::U16(head, profile_header::kEntryCount) == kTotalEntryCount && macroCount <= kMaxMacros &&
+                       flag <= 1 && total == ProfileTotalSize(macroCount, le::U32(head, profile_header::kTextPoolSize)) &&
+                       le::U8(head, profile_header::kChecksum) == HeaderChecksum(head) && fileSize >= total;
     return valid ? HeaderCheck::kValid : HeaderCheck::kRejected;
 }
 
 uint64_t ProfileImageExtent(std::span<const uint8_t> head) {
-    return ProfileTotalSize(le::U16(head, header::kMacroCount), le::U32(head, header::kTextPoolSize));
+    return ProfileTotalSize(le::U16(head, profile_header::kMacroCount), le::U32(head, profile_header::kTextPoolSize));
 }
 
 bool ParseProfileImage(std::span<const uint8_t> image, ProfileContents& out) {
     if (image.size() < kProfileBlockSize)
         return false;
-    const uint16_t macroCount = le::U16(image, header::kMacroCount);
-    const uint32_t poolSize = le::U32(image, header::kTextPoolSize);
+    const uint16_t macroCount = le::U16(image, profile_header::kMacroCount);
+    const uint32_t poolSize = le::U32(image, profile_header::kTextPoolSize);
     if (macroCount > kMaxMacros || image.size() < ProfileTotalSize(macroCount, poolSize))
         return false;
 
