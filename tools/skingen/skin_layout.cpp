@@ -364,9 +364,10 @@ SkinWindow CompositeWindow() {
     Add(w, "TISHI_SINGLE_STATIC", {28, 104, 504, 22}, Look::Placed, {}, "key");
     Add(w, "FUNC_KEY_RADIO_KB", {28, 138, 20, 20}, Look::Placed, {}, "key");
     Add(w, "FUNC_KEY_RADIO_KB_STATIC", {54, 138, 200, 20}, Look::Placed, {}, "key");
-    Add(w, "FUNC_KEY_INPUT", {54, 166, 290, 26}, Look::Placed, {}, "key");
-    Add(w, "CONTROL_CLEAR", {352, 164, 84, 30}, Look::TextButton, {}, "key");
-    Add(w, "CONTROL_OSK", {442, 164, 90, 30}, Look::TextButton, {}, "key");
+    Add(w, "FUNC_KEY_INPUT", {54, 166, 220, 26}, Look::Placed, {}, "key");
+    // Buttons of different tabs stay apart: each one's look is cut from the same pictures.
+    Add(w, "CONTROL_CLEAR", {282, 164, 72, 30}, Look::TextButton, {}, "key");
+    Add(w, "CONTROL_OSK", {360, 164, 72, 30}, Look::TextButton, {}, "key");
     Add(w, "FUNC_KEY_RADIO_MOU", {28, 212, 20, 20}, Look::Placed, {}, "key");
     Add(w, "FUNC_KEY_RADIO_MOU_STATIC", {54, 212, 200, 20}, Look::Placed, {}, "key");
     Add(w, "FUNC_KEY_COMBO_MOU", {54, 240, 290, 26}, Look::Placed, {}, "key");
