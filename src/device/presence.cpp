@@ -43,14 +43,34 @@ Presence::~Presence() {
 }
 
 void Presence::Shutdown() {
-    m_stopping.store(true);
+    {
+        std::lock_guard lock(m_turnMutex);
+        m_stopping.store(true);
+    }
+    m_turnCv.notify_all();
     m_threads.JoinAll();
 }
 
 void Presence::StartWorker(int32_t deviceCount) {
+    std::lock_guard lock(m_turnMutex);
     if (m_stopping.load())
         return;
-    m_threads.Start([this, deviceCount] { PresenceWorker(deviceCount); });
+    const uint64_t ticket = m_nextTicket++;
+    m_threads.Start([this, ticket, deviceCount] { RunInTurn(ticket, deviceCount); });
+}
+
+void Presence::RunInTurn(uint64_t ticket, int32_t deviceCount) {
+    {
+        std::unique_lock lock(m_turnMutex);
+        m_turnCv.wait(lock, [&] { return m_serving == ticket || m_stopping.load(); });
+    }
+    if (!m_stopping.load())
+        PresenceWorker(deviceCount);
+    {
+        std::lock_guard lock(m_turnMutex);
+        ++m_serving;
+    }
+    m_turnCv.notify_all();
 }
 
 void Presence::StartIconThread(uint16_t code) {

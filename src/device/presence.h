@@ -7,8 +7,11 @@
 // codes 0x1810 / 0x1811 start small icon threads.
 //
 // Thread safety: StartWorker and StartIconThread may be called from any
-// thread (the library's callback threads among them). Workers are not
-// serialised against each other; icon threads serialise among themselves.
+// thread (the library's callback threads among them). Workers run one after
+// the other in the order they were started: a removal worker overtaken by
+// the arrival that follows it would otherwise report a keyboard that is
+// there as gone, or make the arrival look like a repeat of the old count.
+// Icon threads serialise among themselves.
 // Shutdown (and the destructor) waits for every thread it started; after it,
 // nothing is started any more.
 #pragma once
@@ -19,6 +22,7 @@
 #include "platform/clock.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -95,6 +99,7 @@ public:
 
 private:
     void Arrival(PresenceSink& sink);
+    void RunInTurn(uint64_t ticket, int32_t deviceCount);
 
     ReportLink& m_link;
     DeviceState& m_state;
@@ -102,6 +107,11 @@ private:
     Clock& m_clock;
     std::atomic<PresenceSink*> m_sink{nullptr};
     std::atomic<bool> m_stopping{false};
+    // Worker order: tickets are handed out by StartWorker, served in turn.
+    std::mutex m_turnMutex;
+    std::condition_variable m_turnCv;
+    uint64_t m_nextTicket = 0;
+    uint64_t m_serving = 0;
     ThreadSet m_threads;
 };
 

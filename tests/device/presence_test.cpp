@@ -84,6 +84,21 @@ TEST_F(PresenceTest, WorkerWaitsForTheTrayBeforeSettingTheIcon) {
     EXPECT_EQ(m_sink.Events().front(), "PROF") << "arrival reads come before the tray exists";
 }
 
+// A removal reported while the arrival worker still waits for the tray must
+// not overtake it: the keyboard ends up gone, as it is.
+TEST_F(PresenceTest, WorkersRunInTheOrderOfTheNotifications) {
+    m_sink.SetTrayReady(false);
+    Bind();
+    ASSERT_TRUE(m_sink.WaitFor("PROF"));
+    m_sim->Plug(false);
+    m_sim->Drain(); // the removal worker has been started
+    m_sink.SetTrayReady(true);
+    ASSERT_TRUE(m_sink.WaitFor("icon 128"));
+    m_library->PresenceHandling().Shutdown();
+    EXPECT_EQ(m_sink.Events(), (Lines{"PROF", "icon 141", "OPEN", "removed", "hide", "icon 128"}));
+    EXPECT_EQ(m_state.lastDeviceCount.load(), 0);
+}
+
 TEST_F(PresenceTest, FailedReadsKeepThePreviousValuesAndStillSendProf) {
     m_realWaitCapMs = 20;
     pylonet_sim::SimOptions options = QuietOptions();
