@@ -21,10 +21,13 @@ void PutUtf16(std::span<uint8_t> pool, size_t offset, const std::u16string& text
 }
 
 // The text at `offset` of the pool, or nothing when the offset lies outside
-// it or no terminator follows inside it.
+// it, no terminator follows inside it, or it runs longer than any path or
+// text block a key is given. The length limit also bounds the work a crafted
+// file can cause: 2048 entries never scan more than 2048 such texts.
 bool ReadPoolText(std::span<const uint8_t> pool, uint64_t offset, std::u16string& text) {
     text.clear();
-    for (uint64_t at = offset; at + 2 <= pool.size(); at += 2) {
+    const uint64_t end = std::min<uint64_t>(pool.size(), offset + 2 * (kMaxTextCharacters + 1));
+    for (uint64_t at = offset; at + 2 <= end; at += 2) {
         const uint16_t c = le::U16(pool, static_cast<size_t>(at));
         if (c == 0)
             return true;

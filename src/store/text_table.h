@@ -24,6 +24,9 @@ struct TextSlot {
     bool Empty() const { return size == 0; }
 };
 
+// Longest text a file may give an entry; a longer one loads as empty.
+constexpr size_t kMaxTextCharacters = 32767;
+
 // Texts that would push the total past this are refused: the total is a
 // 32-bit signed count and the pool must stay addressable by the header.
 constexpr int64_t kMaxTextTotal = 0x7FFFFFFF - 1;

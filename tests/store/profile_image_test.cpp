@@ -156,6 +156,13 @@ TEST(ProfileText, OddOffsetReadsFromTheOffsetOneLower) {
     EXPECT_EQ(contents.texts.Total(), 8);
 }
 
+TEST(ProfileText, LongestTextLoads) {
+    ProfileContents contents;
+    const std::u16string longest(kMaxTextCharacters, u'x');
+    ASSERT_TRUE(ParseProfileImage(ImageWithText(0, Utf16Pool(longest)), contents));
+    EXPECT_EQ(contents.texts.Slot(5).text, longest);
+}
+
 TEST(ProfileText, TypesOtherThanThreeAndSixCarryNoText) {
     ProfileContents contents;
     ASSERT_TRUE(ParseProfileImage(ImageWithText(0, Utf16Pool(u"abc"), 2), contents));
@@ -175,6 +182,7 @@ TEST(ProfileText, BadTextsLoadEmptyWithoutReadingPastThePool) {
         {"offset at the pool's end", 8, Utf16Pool(u"abc")},
         {"huge offset", 0xFFFFFFFF, Utf16Pool(u"abc")},
         {"no terminator", 0, unterminated},
+        {"longer than a text may be", 0, Utf16Pool(std::u16string(kMaxTextCharacters + 1, u'x'))},
         {"empty pool", 0, {}},
     };
     for (const auto& c : cases) {
