@@ -64,6 +64,9 @@ TEST_F(ProfileFileTest, ImportCheckResultsAndMessages) {
         int result;
         bool formatMessage;
     };
+    auto flagOne = ValidFile();
+    flagOne[30] = 1;
+    flagOne[31] = HeaderChecksum(flagOne);
     auto flagTwo = ValidFile();
     flagTwo[30] = 2;
     flagTwo[31] = HeaderChecksum(flagTwo);
@@ -84,6 +87,7 @@ TEST_F(ProfileFileTest, ImportCheckResultsAndMessages) {
         {"32832 bytes", ValidFile(), 1, false},
         {"100 macros", ValidFile(100), 1, false},
         {"101 macros", hundredOne, 0, true},
+        {"flag byte 1", flagOne, 1, false},
         {"flag byte 2", flagTwo, 0, true},
         {"entry count", entries, 0, true},
         {"total size", total, 0, true},
@@ -121,9 +125,14 @@ TEST_F(ProfileFileTest, ImportOfARefusedFileLeavesEverythingAlone) {
     auto badChecksum = ValidFile();
     badChecksum[31] ^= 1;
     const std::string badPath = m_sandbox.Root().File("import/bad.fwc");
+    // Passes the header test but lacks the macro records it counts.
+    auto truncated = ValidFile(1);
+    truncated.resize(truncated.size() - 1);
     const Case cases[] = {
-        {"too small", std::vector<uint8_t>(100, 0), {"ok:MAIN_PROMPT_INPORT"}},
+        {"32831 bytes", std::vector<uint8_t>(kProfileBlockSize - 1, 0), {"ok:MAIN_PROMPT_INPORT"}},
         {"bad", badChecksum, {"ok:PROFILE_FORMAT_ERROR " + badPath, "ok:MAIN_PROMPT_INPORT"}},
+        {"truncated", truncated,
+         {"ok:PROFILE_FORMAT_ERROR " + m_sandbox.Root().File("import/truncated.fwc"), "ok:MAIN_PROMPT_INPORT"}},
     };
     for (const auto& c : cases) {
         m_prompts.calls.clear();
