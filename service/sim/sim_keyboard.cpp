@@ -114,6 +114,35 @@ SimOptions SimOptions::FromEnvironment() {
         if (!ParseFaults(v, o.faults, error))
             std::fprintf(stderr, "pylonet-sim: ignoring PYLONET_SIM_FAULTS: %s\n", error.c_str());
     }
+    if (const char* v = std::getenv("PYLONET_SIM_ACTIVE_PROFILE")) {
+        if (ParseNumber(v, 10, n) && n >= 0 && n <= 2)
+            o.activeProfile = static_cast<uint8_t>(n);
+        else
+            std::fprintf(stderr, "pylonet-sim: PYLONET_SIM_ACTIVE_PROFILE must be 0..2, not \"%s\"\n", v);
+    }
+    if (const char* v = std::getenv("PYLONET_SIM_MACRO_UNITS")) {
+        if (ParseNumber(v, 10, n) && n >= 0 && n <= 255)
+            o.macroUnits = static_cast<uint8_t>(n);
+        else
+            std::fprintf(stderr, "pylonet-sim: PYLONET_SIM_MACRO_UNITS must be 0..255, not \"%s\"\n", v);
+    }
+    if (const char* v = std::getenv("PYLONET_SIM_MODES")) {
+        std::vector<uint8_t> modes;
+        bool ok = true;
+        std::string text = v;
+        for (size_t start = 0; ok && start < text.size();) {
+            size_t comma = text.find(',', start);
+            std::string item =
+                Trim(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+            ok = ParseNumber(item, 10, n) && n >= 1 && n <= 255 && modes.size() < 32;
+            modes.push_back(static_cast<uint8_t>(n));
+            start = comma == std::string::npos ? text.size() : comma + 1;
+        }
+        if (ok)
+            o.modes = modes;
+        else
+            std::fprintf(stderr, "pylonet-sim: ignoring PYLONET_SIM_MODES=\"%s\"\n", v);
+    }
     if (const char* v = std::getenv("PYLONET_SIM_LOG"); v && *v)
         o.logPath = v;
     o.statePath = DefaultStatePath();
@@ -173,11 +202,23 @@ SimKeyboard::SimKeyboard(SimOptions options) : m_options(std::move(options)), m_
             std::fprintf(stderr, "pylonet-sim: %s: %s; starting from factory memory\n",
                          m_options.statePath.c_str(), why.c_str());
     }
+    ApplyConfiguredStatus(m_memory);
     if (!m_options.logPath.empty()) {
         m_log = std::fopen(m_options.logPath.c_str(), "a");
         if (!m_log)
             std::fprintf(stderr, "pylonet-sim: cannot open the report log %s: %s\n",
                          m_options.logPath.c_str(), std::strerror(errno));
+    }
+}
+
+void SimKeyboard::ApplyConfiguredStatus(SimMemory& memory) const {
+    if (m_options.activeProfile)
+        memory.status[kStatusActiveProfile] = *m_options.activeProfile;
+    if (m_options.macroUnits)
+        memory.status[kStatusMacroUnits] = *m_options.macroUnits;
+    if (m_options.modes) {
+        std::fill_n(memory.status.begin() + kStatusModeList, 32, 0);
+        std::copy(m_options.modes->begin(), m_options.modes->end(), memory.status.begin() + kStatusModeList);
     }
 }
 
@@ -439,6 +480,7 @@ void SimKeyboard::SendConsumerCode(uint16_t code) {
 void SimKeyboard::ResetMemory() {
     std::lock_guard lock(m_mutex);
     m_memory = FactoryMemory();
+    ApplyConfiguredStatus(m_memory);
     PersistLocked();
 }
 

@@ -58,10 +58,16 @@ struct SimOptions {
     Faults faults;
     std::string logPath;   // empty: no report log
     std::string statePath; // empty: memory is not persisted
+    // Status record values that replace the factory (and stored) ones.
+    std::optional<uint8_t> activeProfile;      // 0..2
+    std::optional<uint8_t> macroUnits;         // capacity in 128-byte units
+    std::optional<std::vector<uint8_t>> modes; // up to 32 lighting-mode codes
 
     // PYLONET_SIM_PLUGGED, PYLONET_SIM_LATENCY_US, PYLONET_SIM_FAULTS,
-    // PYLONET_SIM_LOG, PYLONET_SIM_STATE (or its default). Bad values are
-    // reported on stderr and replaced by the defaults.
+    // PYLONET_SIM_LOG, PYLONET_SIM_STATE (or its default),
+    // PYLONET_SIM_ACTIVE_PROFILE (0..2), PYLONET_SIM_MACRO_UNITS (0..255),
+    // PYLONET_SIM_MODES (comma-separated codes 1..255, at most 32). Bad
+    // values are reported on stderr and replaced by the defaults.
     static SimOptions FromEnvironment();
 };
 
@@ -133,6 +139,7 @@ private:
         std::thread m_thread;
     };
 
+    void ApplyConfiguredStatus(SimMemory& memory) const;
     std::vector<uint8_t> Execute(const Report& request, bool& unplug);
     std::optional<Registration> FindRead(uint16_t page, uint16_t usage) const;
     void NotifyDeviceCountLocked();

@@ -142,3 +142,39 @@ TEST_F(SimLogTest, LogsEveryReportAsOneHexLine) {
 
 } // namespace
 } // namespace velkarn::test
+
+namespace velkarn::test {
+namespace {
+
+TEST(SimOptionsTest, StatusRecordValuesComeFromTheEnvironment) {
+    ::setenv("PYLONET_SIM_ACTIVE_PROFILE", "2", 1);
+    ::setenv("PYLONET_SIM_MACRO_UNITS", "0", 1);
+    ::setenv("PYLONET_SIM_MODES", "3, 20", 1);
+    ::setenv("PYLONET_SIM_STATE", TempFile("options.state").c_str(), 1);
+    pylonet_sim::SimOptions options = pylonet_sim::SimOptions::FromEnvironment();
+    ::setenv("PYLONET_SIM_MACRO_UNITS", "256", 1);
+    ::setenv("PYLONET_SIM_MODES", "1,0", 1);
+    ::testing::internal::CaptureStderr();
+    const pylonet_sim::SimOptions refused = pylonet_sim::SimOptions::FromEnvironment();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    for (const char* name :
+         {"PYLONET_SIM_ACTIVE_PROFILE", "PYLONET_SIM_MACRO_UNITS", "PYLONET_SIM_MODES", "PYLONET_SIM_STATE"})
+        ::unsetenv(name);
+
+    EXPECT_FALSE(refused.macroUnits.has_value());
+    EXPECT_FALSE(refused.modes.has_value());
+    EXPECT_NE(err.find("PYLONET_SIM_MACRO_UNITS must be 0..255"), std::string::npos) << err;
+
+    pylonet_sim::SimKeyboard sim(options);
+    auto status = sim.Memory().status;
+    EXPECT_EQ(status[10], 2);
+    EXPECT_EQ(status[11], 0);
+    EXPECT_EQ(status[12], 3);
+    EXPECT_EQ(status[13], 20);
+    EXPECT_TRUE(std::all_of(status.begin() + 14, status.end(), [](uint8_t b) { return b == 0; }));
+    sim.ResetMemory();
+    EXPECT_EQ(sim.Memory().status, status) << "a reset keeps the configured record";
+}
+
+} // namespace
+} // namespace velkarn::test
