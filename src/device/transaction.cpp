@@ -61,18 +61,18 @@ bool Transaction::Withdraw(size_t& length) {
 }
 
 void Transaction::Deliver(const uint8_t* data, size_t length) {
-    {
-        std::lock_guard lock(m_slotMutex);
-        if (!m_waiting || !data)
-            return;
-        size_t n = std::min(length, m_replyCapacity);
-        std::copy_n(data, n, m_replyBuffer);
-        m_replyLength = n;
-        m_delivered = true;
-        // One reply per send: anything else that arrives before the caller
-        // has looked at this one must not overwrite it.
-        m_waiting = false;
-    }
+    std::lock_guard lock(m_slotMutex);
+    if (!m_waiting || !data)
+        return;
+    size_t n = std::min(length, m_replyCapacity);
+    std::copy_n(data, n, m_replyBuffer);
+    m_replyLength = n;
+    m_delivered = true;
+    // One reply per send: anything else that arrives before the caller has
+    // looked at this one must not overwrite it.
+    m_waiting = false;
+    // Signalled under the slot lock, so the signal can never land after the
+    // caller has withdrawn and reset the event for its next try.
     m_replyEvent.Set();
 }
 
