@@ -8,7 +8,6 @@
 #include "store/profile_store.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>

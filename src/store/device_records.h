@@ -17,9 +17,15 @@ namespace velkarn {
 constexpr uint32_t MakeColour(uint8_t red, uint8_t green, uint8_t blue) {
     return uint32_t{red} | (uint32_t{green} << 8) | (uint32_t{blue} << 16);
 }
-constexpr uint8_t RedOf(uint32_t colour) { return static_cast<uint8_t>(colour); }
-constexpr uint8_t GreenOf(uint32_t colour) { return static_cast<uint8_t>(colour >> 8); }
-constexpr uint8_t BlueOf(uint32_t colour) { return static_cast<uint8_t>(colour >> 16); }
+constexpr uint8_t RedOf(uint32_t colour) {
+    return static_cast<uint8_t>(colour);
+}
+constexpr uint8_t GreenOf(uint32_t colour) {
+    return static_cast<uint8_t>(colour >> 8);
+}
+constexpr uint8_t BlueOf(uint32_t colour) {
+    return static_cast<uint8_t>(colour >> 16);
+}
 
 struct DeviceStatus {
     static constexpr size_t kSize = 44;

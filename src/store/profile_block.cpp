@@ -67,7 +67,8 @@ void WriteFileHeader(std::span<uint8_t> block, uint16_t macroCount, uint32_t tex
     le::PutU16(block, profile_header::kFormatWord2, profile_header::kFormatWord2Value);
     // The field is 32 bits wide; the counts the store can hold keep it far
     // below that (100 macros and a pool of 2048 texts of bounded size).
-    le::PutU32(block, profile_header::kTotalSize, static_cast<uint32_t>(ProfileTotalSize(macroCount, textPoolSize)));
+    le::PutU32(block, profile_header::kTotalSize,
+               static_cast<uint32_t>(ProfileTotalSize(macroCount, textPoolSize)));
     le::PutU16(block, profile_header::kEntryCount, static_cast<uint16_t>(kTotalEntryCount));
     le::PutU16(block, profile_header::kMacroCount, macroCount);
     le::PutU32(block, profile_header::kTextPoolSize, textPoolSize);

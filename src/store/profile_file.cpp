@@ -9,14 +9,13 @@
 #include "platform/paths.h"
 #include "platform/safe_format.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
+#include <fcntl.h>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velkarn {
 namespace {

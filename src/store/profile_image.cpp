@@ -50,14 +50,16 @@ HeaderCheck CheckProfileHeader(std::span<const uint8_t> head, uint64_t fileSize)
                        le::U16(head, profile_header::kFormatWord1) == profile_header::kFormatWord1Value &&
                        le::U16(head, profile_header::kFormatWord2) == profile_header::kFormatWord2Value &&
                        total >= kProfileBlockSize &&
-                       le::U16(head, profile_header::kEntryCount) == kTotalEntryCount && macroCount <= kMaxMacros &&
-                       flag <= 1 && total == ProfileTotalSize(macroCount, le::U32(head, profile_header::kTextPoolSize)) &&
+                       le::U16(head, profile_header::kEntryCount) == kTotalEntryCount &&
+                       macroCount <= kMaxMacros && flag <= 1 &&
+                       total == ProfileTotalSize(macroCount, le::U32(head, profile_header::kTextPoolSize)) &&
                        le::U8(head, profile_header::kChecksum) == HeaderChecksum(head) && fileSize >= total;
     return valid ? HeaderCheck::kValid : HeaderCheck::kRejected;
 }
 
 uint64_t ProfileImageExtent(std::span<const uint8_t> head) {
-    return ProfileTotalSize(le::U16(head, profile_header::kMacroCount), le::U32(head, profile_header::kTextPoolSize));
+    return ProfileTotalSize(le::U16(head, profile_header::kMacroCount),
+                            le::U32(head, profile_header::kTextPoolSize));
 }
 
 bool ParseProfileImage(std::span<const uint8_t> image, ProfileContents& out) {
@@ -74,7 +76,8 @@ bool ParseProfileImage(std::span<const uint8_t> image, ProfileContents& out) {
     out.macros.clear();
     out.macros.reserve(macroCount);
     for (size_t i = 0; i < macroCount; ++i)
-        out.macros.emplace_back(image.subspan(kProfileBlockSize + i * kMacroRecordSize).first<kMacroRecordSize>());
+        out.macros.emplace_back(
+            image.subspan(kProfileBlockSize + i * kMacroRecordSize).first<kMacroRecordSize>());
 
     const auto pool = image.subspan(kProfileBlockSize + macroBytes, poolSize);
     out.texts.Clear();
@@ -108,7 +111,8 @@ std::vector<uint8_t> PackTextPool(ProfileBlock& block, const TextTable& texts) {
 std::vector<uint8_t> BuildProfileImage(ProfileBlock& block, std::span<const MacroRecord> macros,
                                        const TextTable& texts) {
     const std::vector<uint8_t> pool = PackTextPool(block, texts);
-    WriteFileHeader(block.Bytes(), static_cast<uint16_t>(macros.size()), static_cast<uint32_t>(pool.size()), 0);
+    WriteFileHeader(block.Bytes(), static_cast<uint16_t>(macros.size()), static_cast<uint32_t>(pool.size()),
+                    0);
     std::vector<uint8_t> image;
     image.reserve(kProfileBlockSize + macros.size() * kMacroRecordSize + pool.size());
     const auto bytes = block.Bytes();

@@ -28,7 +28,7 @@ struct ProfileContents {
 
 enum class HeaderCheck : int {
     kValid = 1,
-    kTooSmall = 0, // below 32832 bytes or 4 GiB and more: refused without a format message
+    kTooSmall = 0,  // below 32832 bytes or 4 GiB and more: refused without a format message
     kRejected = -1, // the header fails a test: refused with the format message
 };
 

@@ -11,7 +11,8 @@ ProfileStore::ProfileStore(KeyboardPort& port)
     : m_port(port), m_block(MakeDefaultBlock(0)), m_texts(std::make_unique<TextTable>()) {}
 
 std::span<uint8_t> ProfileStore::EntryOf(int profile, int entryIndex) {
-    if (!m_block || profile < 0 || profile >= kKeyMapAreaCount || entryIndex < 0 || entryIndex >= kEntriesPerArea)
+    if (!m_block || profile < 0 || profile >= kKeyMapAreaCount || entryIndex < 0 ||
+        entryIndex >= kEntriesPerArea)
         return {};
     return m_block->EntryBytes(profile * kEntriesPerArea + entryIndex);
 }

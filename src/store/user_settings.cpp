@@ -141,8 +141,9 @@ KeyColour ReadKeyColour(int profile, int mode, int led) {
     if (!ValidProfile(profile) || !ValidMode(mode) || led < 0)
         ScanInts(kDefaultLedValue, values);
     else
-        ScanInts(ReadValue(ModeSection(mode), std::to_string(led), kDefaultLedValue, UserModeFilePath(profile)),
-                 values);
+        ScanInts(
+            ReadValue(ModeSection(mode), std::to_string(led), kDefaultLedValue, UserModeFilePath(profile)),
+            values);
     return KeyColour{ColourOf(values[0], values[1], values[2]), values[3] != 0 ? 1 : 0};
 }
 

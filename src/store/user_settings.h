@@ -26,9 +26,9 @@ constexpr int kUserModeCount = 10;
 // Address opened by the link button when the skin names none.
 inline constexpr const char* kDefaultLink = "https://www.example.com/";
 
-std::string LightingToggleFilePath(); // data folder + "/wskb.ini"
+std::string LightingToggleFilePath();      // data folder + "/wskb.ini"
 std::string UserModeFilePath(int profile); // data folder + "/UserDengColor_<p>.userd"
-std::string ShippedUserModeFilePath();   // program folder + "Skins/UserDengColor_3.userd"
+std::string ShippedUserModeFilePath();     // program folder + "Skins/UserDengColor_3.userd"
 
 // On only for the value 1 read as a decimal integer ("01" is on, "yes" off).
 bool ReadLightingToggle();
@@ -48,7 +48,7 @@ struct KeyColour {
 };
 
 struct UserModeSettings {
-    int tool = 0;          // 0 = paint colour, 1 = base colour
+    int tool = 0;             // 0 = paint colour, 1 = base colour
     uint32_t baseColour = 0;  // "jcolor"
     uint32_t paintColour = 0; // "color"
 };

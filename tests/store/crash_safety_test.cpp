@@ -5,7 +5,6 @@
 #include "store_fixture.h"
 
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -57,7 +57,8 @@ TEST_F(SimStoreTest, ApplySendsOnlyTheActiveProfilesBank) {
     for (int p = 0; p < 3; ++p)
         RemapAToB(*m_simStore, p);
     EXPECT_EQ(m_simStore->MakeDownloadCopy(0, m_prompts), 1);
-    EXPECT_EQ(Commands(), (std::vector<int>{kReadStatus, kBeginUpdate, kWriteMacroArea, kWriteKeyMap, kEndUpdate}));
+    EXPECT_EQ(Commands(),
+              (std::vector<int>{kReadStatus, kBeginUpdate, kWriteMacroArea, kWriteKeyMap, kEndUpdate}));
     EXPECT_EQ(KeyMapOffsets(m_sim->Received()), Offsets(1));
     const auto after = m_sim->Memory();
     EXPECT_EQ(BankAction(after, 1, kPositionOfA), (Action{0x02, 0x02, 0x05}));

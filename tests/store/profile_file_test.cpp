@@ -1,15 +1,12 @@
 // The profile file on disk: import checks, load, save, export and import,
 // the store file's folder, and reading the keyboard into a file.
-#include "store/profile_file.h"
-
 #include "platform/le.h"
+#include "store/profile_file.h"
 #include "store_fixture.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
-
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace velkarn::test {
@@ -96,10 +93,12 @@ TEST_F(ProfileFileTest, ImportCheckResultsAndMessages) {
     };
     for (const auto& c : cases) {
         m_prompts.calls.clear();
-        const std::string path = m_sandbox.Root().Write(std::string("check/") + c.name + ".fwc", Bytes(c.bytes));
+        const std::string path =
+            m_sandbox.Root().Write(std::string("check/") + c.name + ".fwc", Bytes(c.bytes));
         EXPECT_EQ(CheckProfileFile(path, m_prompts), c.result) << c.name;
         const std::vector<std::string> expected =
-            c.formatMessage ? std::vector<std::string>{"ok:PROFILE_FORMAT_ERROR " + path} : std::vector<std::string>{};
+            c.formatMessage ? std::vector<std::string>{"ok:PROFILE_FORMAT_ERROR " + path}
+                            : std::vector<std::string>{};
         EXPECT_EQ(m_prompts.Messages(), expected) << c.name;
     }
     EXPECT_EQ(CheckProfileFile(m_sandbox.Root().File("missing.fwc"), m_prompts), 0);
@@ -131,13 +130,16 @@ TEST_F(ProfileFileTest, ImportOfARefusedFileLeavesEverythingAlone) {
     const Case cases[] = {
         {"32831 bytes", std::vector<uint8_t>(kProfileBlockSize - 1, 0), {"ok:MAIN_PROMPT_INPORT"}},
         {"bad", badChecksum, {"ok:PROFILE_FORMAT_ERROR " + badPath, "ok:MAIN_PROMPT_INPORT"}},
-        {"truncated", truncated,
-         {"ok:PROFILE_FORMAT_ERROR " + m_sandbox.Root().File("import/truncated.fwc"), "ok:MAIN_PROMPT_INPORT"}},
+        {"truncated",
+         truncated,
+         {"ok:PROFILE_FORMAT_ERROR " + m_sandbox.Root().File("import/truncated.fwc"),
+          "ok:MAIN_PROMPT_INPORT"}},
     };
     for (const auto& c : cases) {
         m_prompts.calls.clear();
         m_keyboard.log.clear();
-        const std::string path = m_sandbox.Root().Write(std::string("import/") + c.name + ".fwc", Bytes(c.bytes));
+        const std::string path =
+            m_sandbox.Root().Write(std::string("import/") + c.name + ".fwc", Bytes(c.bytes));
         m_prompts.paths.push_back(path);
         ImportProfileFile(*m_store, m_prompts);
         EXPECT_EQ(m_prompts.Messages(), c.messages) << c.name;
@@ -214,7 +216,7 @@ TEST_F(ProfileFileTest, ExportAndReimportKeepEveryEntryMacroAndArea3) {
     const auto storeFile = ToBytes(*ReadWholeFile(StoreFilePath()));
     EXPECT_TRUE(std::equal(before.Area(3).begin(), before.Area(3).end(),
                            storeFile.begin() + static_cast<long>(KeyMapAreaOffset(3))));
-    const std::vector<std::string> sent = {"BeginUpdate",   "WriteMacroArea", "WriteKeyMap(0)",
+    const std::vector<std::string> sent = {"BeginUpdate",    "WriteMacroArea", "WriteKeyMap(0)",
                                            "WriteKeyMap(1)", "WriteKeyMap(2)", "EndUpdate"};
     EXPECT_EQ(m_keyboard.Names(), sent);
 }

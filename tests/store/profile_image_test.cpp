@@ -1,11 +1,9 @@
 // The profile file's bytes: the header and its checksum, the default block,
 // the import test of the header and the text pool.
+#include "platform/le.h"
 #include "store/profile_image.h"
 
-#include "platform/le.h"
-
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -89,21 +87,58 @@ const HeaderCase kHeaderCases[] = {
     {"one byte short", [](std::vector<uint8_t>& i) { i.pop_back(); }, HeaderCheck::kTooSmall},
     {"longer than its total", [](std::vector<uint8_t>& i) { i.resize(i.size() + 1000, 0xEE); },
      HeaderCheck::kValid},
-    {"flag byte 1", [](std::vector<uint8_t>& i) { i[30] = 1; Reseal(i); }, HeaderCheck::kValid},
-    {"flag byte 2", [](std::vector<uint8_t>& i) { i[30] = 2; Reseal(i); }, HeaderCheck::kRejected},
+    {"flag byte 1",
+     [](std::vector<uint8_t>& i) {
+         i[30] = 1;
+         Reseal(i);
+     },
+     HeaderCheck::kValid},
+    {"flag byte 2",
+     [](std::vector<uint8_t>& i) {
+         i[30] = 2;
+         Reseal(i);
+     },
+     HeaderCheck::kRejected},
     {"wrong checksum", [](std::vector<uint8_t>& i) { i[31] ^= 1; }, HeaderCheck::kRejected},
-    {"signature", [](std::vector<uint8_t>& i) { i[0] = 'X'; Reseal(i); }, HeaderCheck::kRejected},
-    {"header size", [](std::vector<uint8_t>& i) { i[2] = 33; Reseal(i); }, HeaderCheck::kRejected},
-    {"format word", [](std::vector<uint8_t>& i) { i[4] = 4; Reseal(i); }, HeaderCheck::kRejected},
-    {"entry count 2047", [](std::vector<uint8_t>& i) { le::PutU16(i, 12, 2047); Reseal(i); },
+    {"signature",
+     [](std::vector<uint8_t>& i) {
+         i[0] = 'X';
+         Reseal(i);
+     },
      HeaderCheck::kRejected},
-    {"total disagrees with counts", [](std::vector<uint8_t>& i) { le::PutU32(i, 8, 32834); Reseal(i); },
+    {"header size",
+     [](std::vector<uint8_t>& i) {
+         i[2] = 33;
+         Reseal(i);
+     },
      HeaderCheck::kRejected},
-    {"total below a block", [](std::vector<uint8_t>& i) { le::PutU32(i, 8, 100); Reseal(i); },
+    {"format word",
+     [](std::vector<uint8_t>& i) {
+         i[4] = 4;
+         Reseal(i);
+     },
+     HeaderCheck::kRejected},
+    {"entry count 2047",
+     [](std::vector<uint8_t>& i) {
+         le::PutU16(i, 12, 2047);
+         Reseal(i);
+     },
+     HeaderCheck::kRejected},
+    {"total disagrees with counts",
+     [](std::vector<uint8_t>& i) {
+         le::PutU32(i, 8, 32834);
+         Reseal(i);
+     },
+     HeaderCheck::kRejected},
+    {"total below a block",
+     [](std::vector<uint8_t>& i) {
+         le::PutU32(i, 8, 100);
+         Reseal(i);
+     },
      HeaderCheck::kRejected},
     // The pool is counted but missing from the file: loading would come up short.
-    {"shorter than its total",
-     [](std::vector<uint8_t>& i) { WriteFileHeader(i, 0, 64, 0); }, HeaderCheck::kRejected},
+    {"shorter than its total", [](std::vector<uint8_t>& i) { WriteFileHeader(i, 0, 64, 0); },
+     HeaderCheck::kRejected},
 };
 
 TEST(ProfileHeader, ImportChecks) {
@@ -211,10 +246,10 @@ TEST(TextPool, PacksInSlotOrderAndSkipsWhatDoesNotFit) {
         block.Entry(k).SetType(k == 700 ? 3 : 6);
         block.Entry(k).SetValue(0xDEAD);
     }
-    texts.Set(2047, u"z");   // 4 bytes
-    texts.Set(700, u"abc");  // 8 bytes
-    texts.Set(3, u"hello");  // 12 bytes
-    texts.Set(9, u"stale");  // entry 9 carries no text: left out, still counted
+    texts.Set(2047, u"z");  // 4 bytes
+    texts.Set(700, u"abc"); // 8 bytes
+    texts.Set(3, u"hello"); // 12 bytes
+    texts.Set(9, u"stale"); // entry 9 carries no text: left out, still counted
     ASSERT_EQ(texts.Total(), 36);
     auto pool = PackTextPool(block, texts);
     ASSERT_EQ(pool.size(), 36u);

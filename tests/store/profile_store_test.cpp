@@ -5,7 +5,6 @@
 #include "store_fixture.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 namespace velkarn::test {
@@ -94,7 +93,7 @@ TEST_F(ProfileStoreTest, DownloadCopyWalksSlotsAndSetsLiveOffsets) {
     block.Entry(10).SetType(3);
     block.Entry(600).SetType(6);
     block.Entry(600).SetValue(77);
-    m_store->Texts().Set(10, u"abc");  // 8 bytes
+    m_store->Texts().Set(10, u"abc"); // 8 bytes
     m_store->Texts().Set(600, u"xy"); // 6 bytes
     m_store->Texts().ForceTotal(10);  // the second text no longer fits
     m_keyboard.SetActiveProfile(0);

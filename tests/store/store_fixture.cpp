@@ -78,7 +78,8 @@ int FakeKeyboard::EndUpdate() {
 std::vector<std::string> FakeKeyboard::Names() const {
     std::vector<std::string> names;
     for (const auto& command : log)
-        names.push_back(command.bank >= 0 ? command.name + "(" + std::to_string(command.bank) + ")" : command.name);
+        names.push_back(command.bank >= 0 ? command.name + "(" + std::to_string(command.bank) + ")"
+                                          : command.name);
     return names;
 }
 
@@ -101,7 +102,8 @@ constexpr const char* kLanguageFile = "[TEXT]\n"
                                       "EXTRA_PROFILE_SPACE_TIGHT=EXTRA_PROFILE_SPACE_TIGHT\n"
                                       "MACRO_NEW_PREFIX=Macro\n";
 
-constexpr const char* kShippedUserModes = "[PRESENTMODE]\nmode=2\n[MODENAME]\n0=Shipped\n[Mode0]\n7=1,2,3,0\n";
+constexpr const char* kShippedUserModes =
+    "[PRESENTMODE]\nmode=2\n[MODENAME]\n0=Shipped\n[Mode0]\n7=1,2,3,0\n";
 
 } // namespace
 

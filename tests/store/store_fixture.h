@@ -10,11 +10,10 @@
 #include "store/profile_store.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <deque>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,7 +29,9 @@ struct PromptCall {
 
 class ScriptedPrompts final : public Prompts {
 public:
-    void Ok(std::string_view text, std::string_view) override { calls.push_back({"ok", std::string(text), {}}); }
+    void Ok(std::string_view text, std::string_view) override {
+        calls.push_back({"ok", std::string(text), {}});
+    }
     bool YesNo(std::string_view text, std::string_view) override {
         calls.push_back({"yesno", std::string(text), {}});
         return yes;

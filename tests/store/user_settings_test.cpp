@@ -1,15 +1,13 @@
 // The lighting toggle, the flip setting, the skin link and the user
 // lighting-mode files.
-#include "store/user_settings.h"
-
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/registry_file.h"
 #include "store/profile_file.h"
+#include "store/user_settings.h"
 #include "store_fixture.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 namespace velkarn::test {
@@ -33,7 +31,8 @@ TEST_F(UserSettingsTest, LightingToggleCountsOnlyDecimalOne) {
     EnsureDataFolder();
     EXPECT_FALSE(ReadLightingToggle()); // no file yet
     for (const auto& c : cases) {
-        ASSERT_TRUE(WriteWholeFile(LightingToggleFilePath(), std::string("[KEYCOLOR]\nDengCheck=") + c.value + "\n"));
+        ASSERT_TRUE(
+            WriteWholeFile(LightingToggleFilePath(), std::string("[KEYCOLOR]\nDengCheck=") + c.value + "\n"));
         EXPECT_EQ(ReadLightingToggle(), c.on) << c.value;
     }
     WriteLightingToggle(true);
