@@ -39,7 +39,7 @@ endfunction()
 # velkarn_test(<module> DEPS <targets...>)
 # One GoogleTest executable per tests/ folder; every .cpp in it is a test file.
 function(velkarn_test name)
-    cmake_parse_arguments(ARG "QT" "" "DEPS;ENV" ${ARGN})
+    cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
     file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     if(NOT _sources)
         return()
@@ -52,9 +52,12 @@ function(velkarn_test name)
         VELKARN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
         VELKARN_BIN_DIR="${VELKARN_BIN_DIR}"
         VELKARN_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
-    set(_env "VELKARN_TEST=1" ${ARG_ENV})
+    # gtest_discover_tests loses every list element of ENVIRONMENT after the
+    # first, so a test gets at most one variable from here; tests that need
+    # more set them up themselves (tests/support).
+    set(_props TIMEOUT 300)
     if(ARG_QT)
-        list(APPEND _env "QT_QPA_PLATFORM=offscreen")
+        list(APPEND _props ENVIRONMENT QT_QPA_PLATFORM=offscreen)
     endif()
-    gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${_env}" TIMEOUT 300)
+    gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${_props})
 endfunction()
