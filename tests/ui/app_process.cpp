@@ -150,8 +150,14 @@ QStringList AppProcess::TraceLines() {
     Collect(0);
     QStringList lines;
     for (const QString& line : m_output.split('\n')) {
-        if (line.startsWith(kTracePrefix))
-            lines << line.mid(static_cast<int>(strlen(kTracePrefix)));
+        if (!line.startsWith(kTracePrefix))
+            continue;
+        QString text = line.mid(static_cast<int>(strlen(kTracePrefix)));
+        // Drop the time stamp " (+12 ms)".
+        const int stamp = text.lastIndexOf(" (+");
+        if (stamp >= 0 && text.endsWith(" ms)"))
+            text.truncate(stamp);
+        lines << text;
     }
     return lines;
 }

@@ -27,6 +27,7 @@
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -176,8 +177,10 @@ void CVelkarnDlg::RunStartupChecks() {
 bool CVelkarnDlg::OnInitDialog() {
     if (m_initialised)
         return true;
+    Trace("init");
     if (!CBaseDialog::OnInitDialog())
         return false;
+    Trace("skin loaded");
 
     // The device link: the service library and the first presence worker.
     // A missing library ends the process here.
@@ -193,9 +196,11 @@ bool CVelkarnDlg::OnInitDialog() {
         m_store.NewBlock(0);
     }
     m_store.SetKeyView(m_storeSink.get());
+    Trace("bound");
 
     if (!LoadSkinImages())
         return false;
+    Trace("pictures loaded");
     m_link = ReadLink();
     SkinControls();
     EnsureDataFolder();
@@ -239,34 +244,34 @@ bool CVelkarnDlg::OnInitDialog() {
 }
 
 bool CVelkarnDlg::LoadSkinImages() {
-    const std::string base = AppPaths().baseDirectory;
-    const std::array<std::string, 4> files = {base + "Skins/main_normal.jpg", base + "Skins/main_over.jpg",
-                                              base + "Skins/main_down.jpg", base + "Skins/main_disable.jpg"};
+    const std::string skins = AppPaths().baseDirectory + "Skins/";
+    const std::array<std::string, 4> files = {skins + "main_normal.jpg", skins + "main_over.jpg",
+                                              skins + "main_down.jpg", skins + "main_disable.jpg"};
     // Every picture must be there: a window cut from missing pictures would
     // show blank keys the user cannot tell apart.
-    std::vector<std::string> all(files.begin(), files.end());
-    all.push_back(base + "Skins/Arrow.jpg");
-    all.push_back(base + "Skins/main_color0.jpg");
-    all.push_back(base + "Skins/main_color1.jpg");
-    for (const std::string& file : all) {
-        const StatePicture picture = LoadStatePicture(file);
-        if (!picture || picture->isNull()) {
-            std::fprintf(stderr, "velkarn: cannot load the skin picture %s\n", file.c_str());
-            std::fflush(stderr);
-            SkinFatalExit();
-            return false;
-        }
+    auto missing = [](const std::string& file) {
+        std::fprintf(stderr, "velkarn: cannot load the skin picture %s\n", file.c_str());
+        std::fflush(stderr);
+        SkinFatalExit();
+        return false;
+    };
+    const std::string extraFiles[] = {skins + "Arrow.jpg", skins + "main_color0.jpg", skins + "main_color1.jpg"};
+    // A header check is enough here; the pictures are decoded once below.
+    for (const std::string& file : files) {
+        if (!QImageReader(Q(file)).canRead())
+            return missing(file);
+    }
+    for (const std::string& file : extraFiles) {
+        if (!QImageReader(Q(file)).canRead())
+            return missing(file);
     }
     KeyViewPictures pictures;
     pictures.set1 = SharedStatePictures("Main", size(), files);
-    StatePictureSet set2;
-    for (size_t i = 0; i < files.size(); ++i)
-        set2.pictures[i] = DrawStatePicture(LoadStatePicture(files[i]), size());
-    set2.loaded = true;
-    pictures.set2 = set2;
-    pictures.colourOff = DrawStatePicture(LoadStatePicture(base + "Skins/main_color0.jpg"), size());
-    pictures.colourOn = DrawStatePicture(LoadStatePicture(base + "Skins/main_color1.jpg"), size());
-    m_arrow = DrawStatePicture(LoadStatePicture(base + "Skins/Arrow.jpg"), size());
+    // The flipped layout's set holds the same four pictures; decoded once.
+    pictures.set2 = pictures.set1;
+    StatePicture* extras[] = {&m_arrow, &pictures.colourOff, &pictures.colourOn};
+    for (size_t i = 0; i < 3; ++i)
+        *extras[i] = DrawStatePicture(LoadStatePicture(extraFiles[i]), size());
     m_pictures = pictures;
     return true;
 }
