@@ -92,6 +92,18 @@ public:
     int closed = 0;
 };
 
+class CountingLighting final : public LightingHooks {
+public:
+    void ReadLighting(bool fillUserModes) override { reads.push_back(fillUserModes); }
+    void RefreshPanel() override { ++refreshed; }
+    bool LightingOn() const override { return on; }
+    void PreviewTick() override { ++ticks; }
+    std::vector<bool> reads;
+    int refreshed = 0;
+    bool on = false;
+    int ticks = 0;
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -279,6 +291,44 @@ TEST_F(MainWindowTest, TrayIconFollowsPresenceAndTheConsumerCodes) {
     EXPECT_EQ(window->ShownTrayIcon(), 141);
     window->SetTrayIcon(false, kIconNoKeyboard);
     EXPECT_EQ(window->ShownTrayIcon(), 128);
+}
+
+TEST_F(MainWindowTest, TimersTickThePreviewAndRereadTheLighting) {
+    CountingLighting lighting;
+    MainWindowOptions o = Options();
+    o.lighting = &lighting;
+    CVelkarnDlg window(o);
+    ASSERT_TRUE(window.OnInitDialog());
+    EXPECT_EQ(window.Timers().Period(kTimerPreview), kPreviewFirstMs);
+    ASSERT_TRUE(SpinUntil([&] { return window.Timers().Period(kTimerPreview) == kPreviewPeriodMs; }));
+    EXPECT_EQ(lighting.ticks, 0); // the preview runs only with the lighting on
+    lighting.on = true;
+    ASSERT_TRUE(SpinUntil([&] { return lighting.ticks >= 2; }));
+
+    // The library's callback arms 1051 from its own thread; it fires once.
+    const size_t readsBefore = lighting.reads.size();
+    std::thread callback([&] { window.PresenceSinkFor().StartLightingRefresh(); });
+    callback.join();
+    ASSERT_TRUE(SpinUntil([&] { return lighting.reads.size() == readsBefore + 1; }));
+    EXPECT_FALSE(lighting.reads.back()); // without the user modes
+    EXPECT_FALSE(window.Timers().IsActive(kTimerLightingReread));
+    SpinUntil([] { return false; }, 100);
+    EXPECT_EQ(lighting.reads.size(), readsBefore + 1);
+}
+
+TEST_F(MainWindowTest, WithoutATrayTheWindowComesUpAndMinimisesInsteadOfHiding) {
+    MainWindowOptions o = Options();
+    o.trayAvailable = false;
+    CVelkarnDlg window(o);
+    ASSERT_TRUE(window.OnInitDialog());
+    QCoreApplication::processEvents();
+    window.WindowProc(kMsgProf, kTagProf, 0);
+    EXPECT_TRUE(window.isVisible());
+    window.OnCommand(cmd::kCancel);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.isMinimized());
+    window.HideWindow(); // what a removal does
+    EXPECT_TRUE(window.isVisible());
 }
 
 // The simulated keyboard bound in this process: the keyboard's own bank

@@ -8,6 +8,7 @@
 #include "device/device_state.h"
 #include "device/service_library.h"
 #include "model/key_button_table.h"
+#include "platform/clock_change_watch.h"
 #include "platform/instance_socket.h"
 #include "platform/named_events.h"
 #include "skin/png_button.h"
@@ -109,6 +110,7 @@ struct MainWindowSystem {
     SingleInstanceLock lock;
     InstanceServer server;
     NamedEvents events;
+    ClockChangeWatch clockWatch;
     ExitSequence exit;
 };
 
@@ -161,6 +163,7 @@ CVelkarnDlg::~CVelkarnDlg() {
     if (m_store.KeyView() == m_storeSink.get())
         m_store.SetKeyView(nullptr);
     m_system->server.Stop();
+    m_system->clockWatch.Stop();
     if (m_about)
         m_about->close();
 }
@@ -221,6 +224,9 @@ bool CVelkarnDlg::OnInitDialog() {
     const int language = GetLanguageIndex();
     SendWindowMessage(this, kMsgLang, kTagLang, language >= kLanguageCount ? 0 : language);
     m_timers->Start(kTimerPreview, kPreviewFirstMs);
+    // Setting the clock applies what is pending, as the keyboard's utility
+    // always has on a time change.
+    m_system->clockWatch.Start([ui = m_ui, this] { ui->Post([this] { Apply(); }); });
 
     m_system->exit.Add("hide", [this] { hide(); });
     m_system->exit.Add("close dialogs", [this] { CloseChildDialogs(); });
