@@ -58,15 +58,35 @@ int32_t CountMatching(const InterfaceSelector& selector, const std::vector<HidIn
     return static_cast<int32_t>(paths.size());
 }
 
-std::string InstalledRulePath() {
+std::string RulePathBeside(const std::string& libraryFile) {
     namespace fs = std::filesystem;
+    const fs::path appFolder = PYLONET_HID_INSTALL_APPDIR;
+    const fs::path rulesFolder = PYLONET_HID_RULES_DIR;
+    if (!rulesFolder.is_relative() || !appFolder.is_relative())
+        return {};
+    fs::path prefix = fs::path(libraryFile).parent_path();
+    for (auto part = appFolder.end(); part != appFolder.begin();) {
+        --part;
+        if (part->empty())
+            continue;
+        if (prefix.filename() != *part)
+            return {};
+        prefix = prefix.parent_path();
+    }
+    return (prefix / rulesFolder / PYLONET_HID_RULE_NAME).string();
+}
+
+std::string InstalledRulePath() {
+    // An installed copy runs from <prefix>/<app folder>; the package may have
+    // been built for another prefix than the build tree was configured for.
     Dl_info info{};
     if (::dladdr(reinterpret_cast<void*>(&InstalledRulePath), &info) && info.dli_fname) {
         std::error_code ec;
-        fs::path library = fs::canonical(info.dli_fname, ec);
-        fs::path folder = library.parent_path();
-        if (!ec && folder.filename() == PYLONET_HID_INSTALL_FOLDER && folder.parent_path().filename() == "lib")
-            return (folder.parent_path() / "udev" / "rules.d" / PYLONET_HID_RULE_NAME).string();
+        const auto library = std::filesystem::canonical(info.dli_fname, ec);
+        if (!ec) {
+            if (std::string beside = RulePathBeside(library.string()); !beside.empty())
+                return beside;
+        }
     }
     return PYLONET_HID_RULE_PATH;
 }

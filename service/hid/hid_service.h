@@ -39,10 +39,13 @@ bool SelectorUsable(const InterfaceSelector* selector);
 // Keyboards present for the selector: distinct nodes that carry its interface.
 int32_t CountMatching(const InterfaceSelector& selector, const std::vector<HidInterface>& interfaces);
 
-// Where the udev rule that grants access lies once installed: beside the
-// library's install prefix when the library runs from <prefix>/lib/velkarn,
+// Where the udev rule that grants access lies once installed: under the
+// install prefix of the library when it runs from <prefix>/lib/velkarn,
 // else the path the build was configured for.
 std::string InstalledRulePath();
+// The rule under the prefix of a library file at <prefix>/lib/velkarn/...;
+// empty when the file does not lie in such a folder.
+std::string RulePathBeside(const std::string& libraryFile);
 
 class HidService {
 public:

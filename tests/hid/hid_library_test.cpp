@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -336,6 +337,46 @@ TEST_F(HidLibraryTest, DeletedReadStopsDelivering) {
     EXPECT_EQ(Recorder::Get().Size(), before);
 }
 
+// The program answers the keyboard's bank toggle from inside the consumer
+// callback: it deletes the previous indicator request and writes the new
+// bank bytes, all on the library's reader thread.
+std::atomic<uint32_t> g_indicatorUnit{0};
+std::atomic<uint8_t> g_bank{0x02};
+int32_t ToggleBank(const ServiceNotification* n) {
+    if (n->kind == kPylonetNotifyInput && n->request->input->data[0] == 0xFF) {
+        const uint8_t bytes[2] = {0x05, static_cast<uint8_t>(g_bank ^= 1)};
+        uint32_t unit = g_indicatorUnit;
+        DeleteRequestFromUnitId(unit);
+        RequestStatusWrite(&kIndicator, &ToggleBank, 0x004C4544, bytes, 2, 0, &unit);
+        g_indicatorUnit = unit;
+    }
+    return Recorder::Callback(n);
+}
+
+TEST_F(HidLibraryTest, CallbackMayCallBackIntoTheLibrary) {
+    g_bank = 0x02;
+    g_indicatorUnit = 0;
+    uint32_t unit = 0;
+    RequestAsyncRead(&kConsumer, &ToggleBank, kConsumerTag, 0, &unit);
+    Register(kVendor, kControlTag);
+    m_sim->SendConsumerCode(0x02FF);
+    m_sim->SendConsumerCode(0x02FF);
+    auto second = [](const Event& e) { return e.tag == kConsumerTag && e.kind == kPylonetNotifyInput; };
+    auto first = Recorder::Get().WaitFor(second);
+    ASSERT_TRUE(first);
+    // The second toggle's event is the next consumer input after the first.
+    size_t index = 0;
+    for (const Event& e : Recorder::Get().Events()) {
+        ++index;
+        if (second(e))
+            break;
+    }
+    ASSERT_TRUE(Recorder::Get().WaitFor(second, index));
+    EXPECT_EQ(m_sim->IndicatorWrites(), std::vector<std::vector<uint8_t>>({{0x05, 0x03}, {0x05, 0x02}}));
+    // The reader that called back is still serving replies.
+    EXPECT_TRUE(Transact(Command(0x0D)));
+}
+
 TEST_F(HidLibraryTest, PermissionDeniedIsReportedOnceWithTheRule) {
     fake_hid::SetDenied(kVendorNode, true);
     testing::internal::CaptureStderr();
@@ -380,6 +421,20 @@ TEST(HidRuleTest, TagsExactlyThisKeyboardForTheSeat) {
     const std::string name = std::string(VELKARN_UDEV_RULE_FILE).substr(std::string(VELKARN_UDEV_RULE_FILE).rfind('/') + 1);
     EXPECT_LT(name, "73-seat-late.rules");
     EXPECT_EQ(pylonet_hid::InstalledRulePath().substr(pylonet_hid::InstalledRulePath().rfind('/') + 1), name);
+}
+
+TEST(HidRuleTest, HintNamesTheRuleOfTheInstallTheLibraryRunsFrom) {
+    const struct {
+        const char* library;
+        const char* rule;
+    } cases[] = {
+        {"/usr/lib/velkarn/libpylonet.so", "/usr/lib/udev/rules.d/70-velkarn-keyboard.rules"},
+        {"/opt/kb/lib/velkarn/libpylonet.so", "/opt/kb/lib/udev/rules.d/70-velkarn-keyboard.rules"},
+        {"/work/build/bin/libpylonet.so", ""},
+        {"/usr/lib/other/libpylonet.so", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pylonet_hid::RulePathBeside(c.library), c.rule) << c.library;
 }
 
 } // namespace
