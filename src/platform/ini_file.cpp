@@ -231,7 +231,12 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
                          ParseLine(keyName + "=" + std::string(*value)));
         } else {
-            lines.push_back(ParseLine("[" + std::string(section) + "]"));
+            // Built by appending: GCC 12 at -O3 misreads `"[" + std::string(...)`
+            // as an overlapping copy (-Wrestrict).
+            std::string header(1, '[');
+            header.append(section);
+            header.push_back(']');
+            lines.push_back(ParseLine(header));
             lines.push_back(ParseLine(keyName + "=" + std::string(*value)));
         }
         changed = true;
