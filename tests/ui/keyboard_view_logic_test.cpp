@@ -8,12 +8,12 @@ namespace velkarn {
 namespace {
 
 TEST(KeyTargetTest, GKeysFollowTheBank) {
-    // G3 in bank 1: code 0x10B, entry 267, mark in entry 11.
+    // G3 in bank 1: code 0x10B, entry 267, marked in its own entry.
     auto g3 = ResolveKeyTarget(1002, 1);
     ASSERT_TRUE(g3);
     EXPECT_EQ(g3->targetCode, 0x10B);
     EXPECT_EQ(g3->entry, 267);
-    EXPECT_EQ(g3->markEntry, 11);
+    EXPECT_EQ(g3->markEntry, 267);
     EXPECT_FALSE(g3->macroOnly);
 
     auto g1 = ResolveKeyTarget(1000, 0);
@@ -68,14 +68,6 @@ TEST(FlipTest, EnablesOneSetOfKeys) {
     EXPECT_TRUE(FlipLookFor(1).dKeysEnabled);
     EXPECT_TRUE(FlipLookFor(1).flip0ShowsSet2);
     EXPECT_FALSE(FlipLookFor(7).fKeysEnabled); // a stray stored value counts as flipped
-}
-
-TEST(CaptionTest, BankCaptionsAndSwitchText) {
-    EXPECT_EQ(GKeyBankCaption(0, 0), "A1");
-    EXPECT_EQ(GKeyBankCaption(4, 1), "B5");
-    EXPECT_EQ(GKeyBankCaption(5, 1), "");
-    EXPECT_EQ(SwitchCaptionKey(true), "MAIN_SWITCH_COLOR_TEXT");
-    EXPECT_EQ(SwitchCaptionKey(false), "MAIN_SWITCH_FUNCTION_TEXT");
 }
 
 } // namespace

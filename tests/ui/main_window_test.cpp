@@ -236,8 +236,9 @@ TEST_F(MainWindowTest, ColourModeTogglesMarksInTheirEntriesAndEnablesApply) {
     EXPECT_EQ(Mark(Area(), 1), 0u);
 
     m_port.bank = 1;
-    window->View().Button(1002)->click(); // G3 in bank 1: entry 11
-    EXPECT_EQ(Mark(Area(), 11), 1u);
+    window->View().Button(1002)->click(); // G3 in bank 1: its own entry 267, not row 11's
+    EXPECT_EQ(Mark(Area(), 267), 1u);
+    EXPECT_EQ(Mark(Area(), 11), 0u);
 
     // With the keyboard's profile unknown nothing is marked anywhere.
     m_port.active = -1;

@@ -210,15 +210,6 @@ void KeyboardView::RefreshGKeyLooks() {
     }
 }
 
-void KeyboardView::SetGKeyBankCaptions(int bank) {
-    for (int n = 0; n < kGKeyCount; ++n) {
-        if (CPngButton* button = Button(kGKeyControlIds[n])) {
-            button->setText(QString::fromStdString(GKeyBankCaption(n, bank)));
-            button->update();
-        }
-    }
-}
-
 void KeyboardView::SetColourMode(bool on) {
     m_colourMode = on;
     if (onColourModeChanged)

@@ -57,8 +57,6 @@ public:
     // The "LED" message: each G key's assigned look from its entry (current
     // bank, active profile), under the store lock.
     void RefreshGKeyLooks();
-    // Captions of G1..G5 after a bank change ("A1".."A5" / "B1".."B5").
-    void SetGKeyBankCaptions(int bank);
 
     bool ColourMode() const { return m_colourMode; }
     void SetColourMode(bool on);

@@ -27,9 +27,9 @@ std::optional<KeyTarget> ResolveKeyTarget(int controlId, int bank) {
         t.controlId = controlId == kMacroButtonId ? kGKeyControlIds[kGKeyCount - 1] : controlId;
         t.targetCode = 0x100 + m;
         t.entry = kGKeyEntryBase + m;
-        // G-key marks share the storage of the first table rows: entry n or
-        // n + 9, as the keyboard's own utility has always kept them.
-        t.markEntry = m;
+        // A G key keeps its mark in its own entry. Entries n and n + 9 hold
+        // the marks of table rows 0..17 (A..J), so marking G1 would mark J too.
+        t.markEntry = t.entry;
         t.macroOnly = n == kGKeyCount - 1;
         t.gKey = n;
         return t;
@@ -76,12 +76,6 @@ FlipLook FlipLookFor(int flip) {
     look.dKeysEnabled = flipped;
     look.flip0ShowsSet2 = flipped;
     return look;
-}
-
-std::string GKeyBankCaption(int n, int bank) {
-    if (n < 0 || n >= 5)
-        return {};
-    return std::string(1, bank == 1 ? 'B' : 'A') + std::to_string(n + 1);
 }
 
 std::string_view SwitchCaptionKey(bool colourMode) {

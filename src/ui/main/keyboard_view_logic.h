@@ -21,7 +21,7 @@ struct KeyTarget {
     int controlId = 0;
     int targetCode = 0; // what the assignment dialog edits: 0x100 + m for G keys, else the entry index
     int entry = 0;      // the key's own entry in a key-map area
-    int markEntry = 0;  // the entry that carries its colour mark
+    int markEntry = 0;  // the entry that carries its colour mark (a table key: entry = its row)
     bool macroOnly = false;
     int gKey = -1;     // 0..8 for G1..G9 (and the macro button), else -1
     int position = -1; // row in the key-button table, else -1
@@ -49,10 +49,6 @@ struct FlipLook {
 };
 FlipLook FlipLookFor(int flip);
 constexpr int kFlipFKeyIds[] = {1010, 1011, 1012, 1013};
-
-// Caption of G key n (0..8) after a bank change: "A1".."A5" in bank 0,
-// "B1".."B5" in bank 1; G6..G9 lose their captions.
-std::string GKeyBankCaption(int n, int bank);
 
 // Language key of the Switch button's caption in this colour mode.
 std::string_view SwitchCaptionKey(bool colourMode);
