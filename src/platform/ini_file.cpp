@@ -233,10 +233,10 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
         } else {
             // Built by appending: GCC 12 at -O3 misreads `"[" + std::string(...)`
             // as an overlapping copy (-Wrestrict).
-            std::string header(1, '[');
-            header.append(section);
-            header.push_back(']');
-            lines.push_back(ParseLine(header));
+            std::string sectionLine(1, '[');
+            sectionLine.append(section);
+            sectionLine.push_back(']');
+            lines.push_back(ParseLine(sectionLine));
             lines.push_back(ParseLine(keyName + "=" + std::string(*value)));
         }
         changed = true;
