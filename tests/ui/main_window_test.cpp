@@ -79,9 +79,11 @@ public:
         return false;
     }
     void TopmostOk(std::string_view text, std::string_view) override { shown.emplace_back(text); }
-    std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> OpenFile(const FileDialogRequest&) override { return openPath; }
+    std::optional<std::string> SaveFile(const FileDialogRequest&) override { return savePath; }
     std::vector<std::string> shown;
+    std::optional<std::string> openPath;
+    std::optional<std::string> savePath;
 };
 
 class CountingDialogs final : public ChildDialogs {
@@ -160,10 +162,13 @@ TEST_F(MainWindowTest, TagsMustMatchOrNothingHappens) {
     EXPECT_EQ(window->WindowProc(kMsgProf, 0, 0), 0);
     EXPECT_EQ(window->WindowProc(kMsgLang, kTagInit, 0), 0);
     EXPECT_EQ(window->WindowProc(0x1234, kTagInit, 0), 0);
+    EXPECT_EQ(window->WindowProc(kMsgCommand, cmd::kClose, 0), 0); // not a command for outsiders
     EXPECT_EQ(window->WindowProc(kMsgInit, kTagInit, 0), 1);
     EXPECT_TRUE(window->TrayReady());
     EXPECT_EQ(window->ShownTrayIcon(), kIconNoKeyboard);
     EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->WindowProc(kMsgCommand, cmd::kExit, 0), 1); // 32779 from any sender ends it
+    EXPECT_EQ(m_store->Block(), nullptr);                          // the exit freed the store
 }
 
 TEST_F(MainWindowTest, OpenNeedsTheKeyboard) {
@@ -272,6 +277,19 @@ TEST_F(MainWindowTest, FlipButtonsSwapTheFKeysForTheDKeys) {
     EXPECT_EQ(enabled(fKeys), std::vector<bool>(4, true));
     EXPECT_EQ(ReadProfileInt("Flip", 0), 0);
     EXPECT_TRUE(window->View().Button(1014)->isEnabled()); // F5 is never flipped
+}
+
+TEST_F(MainWindowTest, ButtonMenuBacksUpAndRestoresProfileFiles) {
+    auto window = MakeWindow();
+    m_prompts.savePath = m_sandbox.Root().File("backup.fwc");
+    window->OnCommand(cmd::kExport);
+    const auto saved = m_sandbox.Root().Read("backup.fwc");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->substr(0, 2), "FD");
+    m_prompts.openPath = m_sandbox.Root().File("missing.fwc");
+    window->OnCommand(cmd::kImport);
+    ASSERT_FALSE(m_prompts.shown.empty());
+    EXPECT_EQ(m_prompts.shown.back(), Text("MAIN_PROMPT_INPORT"));
 }
 
 TEST_F(MainWindowTest, HelpOpensTheIndexPageBesideTheProgram) {

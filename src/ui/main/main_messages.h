@@ -34,6 +34,10 @@ constexpr uint32_t kTagLed = 0x004C4544; // "LED" after a zero byte
 constexpr uint32_t kMsgLang = 0x5041;
 constexpr uint32_t kTagLang = 0x4C414E47; // "LANG"
 constexpr uint32_t kMsgSlider = 0x28D1; // a skinned slider moved; no tag
+// A command from outside (another program of the keyboard, over the instance
+// socket): wParam's low 16 bits are the command id. Only the commands meant
+// to be accepted from any sender (Exit 32779, the update dialog 32780) act.
+constexpr uint32_t kMsgCommand = 0x0111;
 
 static_assert(Tag("INIT") == kTagInit && Tag("PROF") == kTagProf && Tag("OPEN") == kTagOpen);
 static_assert(Tag("LLIK") == kTagKill); // "KILL" as its bytes arrive
@@ -97,6 +101,8 @@ constexpr bool TagMatches(uint32_t message, uint32_t wParam) {
     case kMsgCloseChildren:
     case kMsgSlider:
         return true;
+    case kMsgCommand:
+        return (wParam & 0xFFFF) == 32779 || (wParam & 0xFFFF) == 32780;
     default:
         return false;
     }

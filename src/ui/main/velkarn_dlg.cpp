@@ -42,7 +42,6 @@ namespace {
 constexpr const char* kSection = "BUTTONINFO";
 constexpr const char* kButtonFont = "Arial Unicode MS";
 constexpr int kButtonFontSize = 10;
-constexpr int kTrayMenuId = 140;
 constexpr int kLanguageCount = 4;
 
 // Fixed pages behind the three web buttons of the bottom bar.
@@ -441,6 +440,9 @@ intptr_t CVelkarnDlg::WindowProc(uint32_t message, uintptr_t wParam, intptr_t lP
     case kMsgSlider:
         m_lighting->OnSlider(static_cast<int>(wParam), static_cast<int>(lParam));
         return 1;
+    case kMsgCommand:
+        OnCommand(static_cast<int>(wParam & 0xFFFF));
+        return 1;
     default:
         return 0;
     }
@@ -475,7 +477,6 @@ void CVelkarnDlg::CreateTray() {
             menu[i].text = Q(Text(keys[i]));
     });
     m_tray->SetClickCommand(cmd::kDynamicMenu);
-    (void)kTrayMenuId;
     Trace("tray icon " + std::to_string(m_shownIcon));
     if (!TrayAvailable())
         Trace("no system tray");
