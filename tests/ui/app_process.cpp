@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace velkarn::test {
 
 namespace {
@@ -92,6 +96,18 @@ DesktopEnvironment* Desktop() {
 [[maybe_unused]] const bool kRegistered = (Desktop(), true);
 
 } // namespace
+
+ProcessTestLock::ProcessTestLock() {
+    const std::string path = "/tmp/velkarn-ui-process-tests-" + std::to_string(getuid()) + ".lock";
+    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_fd >= 0)
+        ::flock(m_fd, LOCK_EX);
+}
+
+ProcessTestLock::~ProcessTestLock() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
 
 QString BinFolder() { return QString::fromUtf8(VELKARN_BIN_DIR); }
 

@@ -15,6 +15,20 @@
 
 namespace velkarn::test {
 
+// Held by a whole-process test for its length. A second start finds a
+// running copy by its program name, machine-wide, so two tests each running
+// velkarn at once would find each other's copy; the tests take turns.
+class ProcessTestLock {
+public:
+    ProcessTestLock();
+    ~ProcessTestLock();
+    ProcessTestLock(const ProcessTestLock&) = delete;
+    ProcessTestLock& operator=(const ProcessTestLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
 // Xvfb plus the trayer tray host, started once for the test binary. Empty
 // display when Xvfb or trayer is missing (the tests then skip).
 QString VirtualDisplay();

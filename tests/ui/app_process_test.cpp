@@ -30,6 +30,7 @@ protected:
         ASSERT_TRUE(app.WaitForTrace(plugged ? "tray icon 141" : "tray icon 128")) << app.Output().toStdString();
     }
 
+    ProcessTestLock m_turn;
     AppHome m_home;
 };
 
