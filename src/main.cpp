@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
-
 #include <csignal>
 #include <string>
 #include <sys/socket.h>

@@ -8,19 +8,18 @@
 // the offscreen Qt platform, so no display is needed and nothing of the
 // user's own settings is touched. The executable prints its trace lines on
 // stderr when VELKARN_TRACE=1.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -99,7 +98,9 @@ bool WaitForLine(int fd, const std::string& needle, std::chrono::milliseconds ti
     return buffer.find(needle) != std::string::npos;
 }
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 } // namespace
 

@@ -5,10 +5,8 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -39,15 +37,18 @@ public:
         if (m_tried)
             return m_display;
         m_tried = true;
-        if (QStandardPaths::findExecutable("Xvfb").isEmpty() || QStandardPaths::findExecutable("trayer").isEmpty())
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
+            QStandardPaths::findExecutable("trayer").isEmpty())
             return {};
         for (int n = 140; n < 200 && m_display.isEmpty(); ++n) {
-            if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)) || QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
+            if (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)) ||
+                QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
                 continue;
             m_xvfb = std::make_unique<QProcess>();
             m_xvfb->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             m_xvfb->setStandardOutputFile(QProcess::nullDevice());
-            m_xvfb->start("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1600x1000x24", "-nolisten", "tcp"});
+            m_xvfb->start("Xvfb",
+                          {QString(":%1").arg(n), "-screen", "0", "1600x1000x24", "-nolisten", "tcp"});
             if (!m_xvfb->waitForStarted(3000))
                 return {};
             // The display is ready once its socket exists.
@@ -68,8 +69,8 @@ public:
         m_trayer->setProcessEnvironment(env);
         m_trayer->setStandardOutputFile(QProcess::nullDevice());
         m_trayer->setStandardErrorFile(QProcess::nullDevice());
-        m_trayer->start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
-                                   "--height", "28", "--transparent", "false"});
+        m_trayer->start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+                                   "120", "--height", "28", "--transparent", "false"});
         m_trayer->waitForStarted(3000);
         // The tray host needs a moment to claim the tray selection.
         QThread::msleep(700);
@@ -109,9 +110,13 @@ ProcessTestLock::~ProcessTestLock() {
         ::close(m_fd);
 }
 
-QString BinFolder() { return QString::fromUtf8(VELKARN_BIN_DIR); }
+QString BinFolder() {
+    return QString::fromUtf8(VELKARN_BIN_DIR);
+}
 
-QString VirtualDisplay() { return Desktop()->Display(); }
+QString VirtualDisplay() {
+    return Desktop()->Display();
+}
 
 AppHome::AppHome() {
     QDir root(m_dir.path());

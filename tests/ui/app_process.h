@@ -10,7 +10,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
 #include <memory>
 
 namespace velkarn::test {

@@ -5,10 +5,8 @@
 
 #include <QFile>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 
 namespace velkarn::test {
 namespace {
@@ -27,7 +25,8 @@ protected:
     void StartFirst(AppProcess& app, bool plugged, const QStringList& args = {}) {
         ASSERT_TRUE(app.Start(m_home.Environment(plugged), args));
         ASSERT_TRUE(app.WaitForTrace("tray ready")) << app.Output().toStdString();
-        ASSERT_TRUE(app.WaitForTrace(plugged ? "tray icon 141" : "tray icon 128")) << app.Output().toStdString();
+        ASSERT_TRUE(app.WaitForTrace(plugged ? "tray icon 141" : "tray icon 128"))
+            << app.Output().toStdString();
     }
 
     ProcessTestLock m_turn;
@@ -103,8 +102,9 @@ TEST_F(AppProcessTest, KillEndsTheRunningCopyInOrder) {
         if (line.startsWith("exit step "))
             steps << line.mid(10);
     }
-    const QStringList expected = {"hide", "close dialogs", "release single instance", "close named events",
-                                  "remove tray icon", "free store"};
+    const QStringList expected = {
+        "hide",      "close dialogs", "release single instance", "close named events", "remove tray icon",
+        "free store"};
     EXPECT_EQ(steps, expected) << lines.join('\n').toStdString();
     EXPECT_FALSE(QFile::exists("/dev/shm/sem.Velkarn_Event_Main_01"));
     EXPECT_FALSE(QFile::exists("/dev/shm/sem.Velkarn_Event_Main_208"));

@@ -1,7 +1,6 @@
 #include "ui/main/keyboard_view_logic.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace velkarn {

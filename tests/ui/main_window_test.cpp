@@ -4,6 +4,7 @@
 #include "app/localisation.h"
 #include "app/path_table.h"
 #include "app/settings_key.h"
+#include "app_process.h"
 #include "device/service_library.h"
 #include "model/key_button_table.h"
 #include "skin/png_button.h"
@@ -13,17 +14,13 @@
 #include "ui/main/ui_call_bridge.h"
 #include "ui/main/velkarn_dlg.h"
 
-#include "app_process.h"
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace velkarn {
@@ -168,7 +165,7 @@ TEST_F(MainWindowTest, TagsMustMatchOrNothingHappens) {
     EXPECT_EQ(window->ShownTrayIcon(), kIconNoKeyboard);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->WindowProc(kMsgCommand, cmd::kExit, 0), 1); // 32779 from any sender ends it
-    EXPECT_EQ(m_store->Block(), nullptr);                          // the exit freed the store
+    EXPECT_EQ(m_store->Block(), nullptr);                         // the exit freed the store
 }
 
 TEST_F(MainWindowTest, OpenNeedsTheKeyboard) {
@@ -355,7 +352,8 @@ TEST_F(MainWindowTest, WithoutATrayTheWindowComesUpAndMinimisesInsteadOfHiding) 
 // it closes the child dialogs and hides the window.
 TEST_F(MainWindowTest, KeyboardBankToggleAndRemovalReachTheWindow) {
     const std::string sim = std::string(VELKARN_BIN_DIR) + "/libpylonet-sim.so";
-    if (!std::filesystem::exists(sim) || !std::filesystem::exists(std::string(VELKARN_BIN_DIR) + "/pylonet-sim-ctl"))
+    if (!std::filesystem::exists(sim) ||
+        !std::filesystem::exists(std::string(VELKARN_BIN_DIR) + "/pylonet-sim-ctl"))
         GTEST_SKIP() << "needs the simulated keyboard";
     test::EnvGuard library("VELKARN_SERVICE_LIBRARY", sim);
     test::EnvGuard state("PYLONET_SIM_STATE", m_sandbox.Root().File("sim.state"));

@@ -11,7 +11,8 @@
 
 namespace velkarn {
 
-CAboutDlg::CAboutDlg(const std::string& link, Prompts* prompts, std::function<void()> openHelp, QWidget* parent)
+CAboutDlg::CAboutDlg(const std::string& link, Prompts* prompts, std::function<void()> openHelp,
+                     QWidget* parent)
     : QDialog(parent), m_openHelp(std::move(openHelp)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
@@ -24,8 +25,8 @@ CAboutDlg::CAboutDlg(const std::string& link, Prompts* prompts, std::function<vo
     big.setBold(true);
     title->setFont(big);
     layout->addWidget(title);
-    m_intro = new QLabel(this);        // control 1206
-    m_copyright = new QLabel(this);    // control 1205
+    m_intro = new QLabel(this);     // control 1206
+    m_copyright = new QLabel(this); // control 1205
     m_intro->setWordWrap(true);
     layout->addWidget(m_intro);
     layout->addWidget(m_copyright);

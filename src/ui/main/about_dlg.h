@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <functional>
 #include <string>
 
@@ -21,7 +20,8 @@ class Prompts;
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
-    CAboutDlg(const std::string& link, Prompts* prompts, std::function<void()> openHelp, QWidget* parent = nullptr);
+    CAboutDlg(const std::string& link, Prompts* prompts, std::function<void()> openHelp,
+              QWidget* parent = nullptr);
 
     // Texts from the language of index (the "LANG" message).
     void Localise(int languageIndex);

@@ -25,8 +25,8 @@ const QColor kCaptionColour(0xE8, 0xC5, 0x6A);
 
 } // namespace
 
-KeyboardView::KeyboardView(QWidget* window, ProfileStore& store, ChildDialogs& dialogs, LightingHooks& lighting,
-                           std::function<void(bool)> setApplyPending)
+KeyboardView::KeyboardView(QWidget* window, ProfileStore& store, ChildDialogs& dialogs,
+                           LightingHooks& lighting, std::function<void(bool)> setApplyPending)
     : QObject(window), m_window(window), m_store(store), m_dialogs(dialogs), m_lighting(lighting),
       m_setApplyPending(std::move(setApplyPending)) {}
 
@@ -69,7 +69,8 @@ void KeyboardView::Skin(const std::string& ini, const KeyViewPictures& pictures)
     connect(fn, &QAbstractButton::clicked, this, [this] { OnFnKey(); });
     for (int n = 0; n < kDKeyCount; ++n) {
         CPngButton* button = place(kDKeyControlIds[n], DKeySkinKey(n));
-        connect(button, &QAbstractButton::clicked, this, [this, id = kDKeyControlIds[n]] { OnKeyButton(id); });
+        connect(button, &QAbstractButton::clicked, this,
+                [this, id = kDKeyControlIds[n]] { OnKeyButton(id); });
     }
     m_flip0 = place(kFlip0Id, "FLIP_0");
     for (int id : {kFlip1Id, kFlip2Id}) {
@@ -87,7 +88,9 @@ void KeyboardView::OnKeyButton(int controlId) {
     OpenKey(controlId);
 }
 
-void KeyboardView::OnGKey(int controlId) { OpenKey(controlId); }
+void KeyboardView::OnGKey(int controlId) {
+    OpenKey(controlId);
+}
 
 void KeyboardView::OnFnKey() {
     if (m_lighting.PaintingKeys())
@@ -162,9 +165,8 @@ void KeyboardView::RefreshKeyButton(int controlId) {
         return;
     }
     const auto macros = std::span<const MacroRecord>(m_store.Macros());
-    const ConstKeyEntryView view(
-        std::span<const uint8_t, kKeyEntrySize>(area.data() + static_cast<size_t>(entry) * kKeyEntrySize,
-                                                kKeyEntrySize));
+    const ConstKeyEntryView view(std::span<const uint8_t, kKeyEntrySize>(
+        area.data() + static_cast<size_t>(entry) * kKeyEntrySize, kKeyEntrySize));
     const AssignmentCaption caption =
         AssignmentText(label, view, [macros](uint32_t id) { return MacroNameOfId(macros, id); });
     button->SetExtra(caption.assigned, true);
@@ -217,7 +219,9 @@ void KeyboardView::SetColourMode(bool on) {
     RefreshMarks();
 }
 
-void KeyboardView::ToggleColourMode() { SetColourMode(!m_colourMode); }
+void KeyboardView::ToggleColourMode() {
+    SetColourMode(!m_colourMode);
+}
 
 void KeyboardView::ApplyFlip(int flip) {
     m_flip = flip;

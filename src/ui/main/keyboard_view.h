@@ -18,7 +18,6 @@
 #include "ui/main/lighting_hooks.h"
 
 #include <QObject>
-
 #include <functional>
 #include <map>
 #include <string>
@@ -29,10 +28,10 @@ class CPngButton;
 
 // The pictures the key buttons cut their looks from.
 struct KeyViewPictures {
-    StatePictureSet set1;    // normal, over, down, disabled
-    StatePictureSet set2;    // the same files loaded again (flipped layout)
-    StatePicture colourOff;  // main_color0: not marked
-    StatePicture colourOn;   // main_color1: marked
+    StatePictureSet set1;   // normal, over, down, disabled
+    StatePictureSet set2;   // the same files loaded again (flipped layout)
+    StatePicture colourOff; // main_color0: not marked
+    StatePicture colourOn;  // main_color1: marked
 };
 
 class KeyboardView : public QObject {

@@ -13,7 +13,8 @@ constexpr size_t kMarkOffset = 8;
 constexpr int kEntriesPerArea = 512;
 
 bool EntryInArea(std::span<const uint8_t> area, int entry) {
-    return entry >= 0 && entry < kEntriesPerArea && (static_cast<size_t>(entry) + 1) * kEntryBytes <= area.size();
+    return entry >= 0 && entry < kEntriesPerArea &&
+           (static_cast<size_t>(entry) + 1) * kEntryBytes <= area.size();
 }
 
 } // namespace

@@ -27,13 +27,13 @@ constexpr uint32_t Tag(const char (&text)[5]) {
 constexpr uint32_t kMsgInit = 0x4D4E;
 constexpr uint32_t kTagInit = 0x494E4954; // "INIT"
 constexpr uint32_t kMsgProf = 0x5452;
-constexpr uint32_t kTagProf = 0x50524F46; // "PROF"
+constexpr uint32_t kTagProf = 0x50524F46;      // "PROF"
 constexpr uint32_t kMsgCloseChildren = 0x4753; // removal; no tag
 constexpr uint32_t kMsgLed = 0x5045;
 constexpr uint32_t kTagLed = 0x004C4544; // "LED" after a zero byte
 constexpr uint32_t kMsgLang = 0x5041;
 constexpr uint32_t kTagLang = 0x4C414E47; // "LANG"
-constexpr uint32_t kMsgSlider = 0x28D1; // a skinned slider moved; no tag
+constexpr uint32_t kMsgSlider = 0x28D1;   // a skinned slider moved; no tag
 // A command from outside (another program of the keyboard, over the instance
 // socket): wParam's low 16 bits are the command id. Only the commands meant
 // to be accepted from any sender (Exit 32779, the update dialog 32780) act.

@@ -22,7 +22,8 @@ void Trace(std::string_view line) {
         return;
     static std::mutex mutex;
     static const auto start = std::chrono::steady_clock::now();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     std::string text = "velkarn-trace: ";
     text.append(line);
     text.append(" (+" + std::to_string(ms.count()) + " ms)\n");

@@ -2,7 +2,6 @@
 
 #include <QMetaObject>
 #include <QThread>
-
 #include <algorithm>
 
 namespace velkarn {

@@ -13,7 +13,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <condition_variable>
 #include <functional>
 #include <memory>

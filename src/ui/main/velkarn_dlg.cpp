@@ -32,7 +32,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-
 #include <cstdio>
 
 namespace velkarn {
@@ -57,7 +56,9 @@ const QColor kCaptionDown(0xFF, 0xD2, 0x7A);
 const QColor kCaptionDisabled(0x6B, 0x70, 0x7A);
 const QColor kCaptionExtra(0xFF, 0xB3, 0x47);
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 std::string Hex(uint32_t value) {
     char text[16];
@@ -115,7 +116,8 @@ struct MainWindowSystem {
 
 CVelkarnDlg::CVelkarnDlg(MainWindowOptions options, QWidget* parent)
     : CBaseDialog(parent, AppPaths().mainSkinFile, AppPaths().mainSkinDirectory), m_opts(std::move(options)),
-      m_store(m_opts.store ? *m_opts.store : GlobalProfileStore()), m_system(std::make_unique<MainWindowSystem>()) {
+      m_store(m_opts.store ? *m_opts.store : GlobalProfileStore()),
+      m_system(std::make_unique<MainWindowSystem>()) {
     // A frameless top-level window; a tool window (no taskbar entry) while
     // it is hidden in the tray.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::Tool);
@@ -260,7 +262,8 @@ bool CVelkarnDlg::LoadSkinImages() {
         SkinFatalExit();
         return false;
     };
-    const std::string extraFiles[] = {skins + "Arrow.jpg", skins + "main_color0.jpg", skins + "main_color1.jpg"};
+    const std::string extraFiles[] = {skins + "Arrow.jpg", skins + "main_color0.jpg",
+                                      skins + "main_color1.jpg"};
     // A header check is enough here; the pictures are decoded once below.
     for (const std::string& file : files) {
         if (!QImageReader(Q(file)).canRead())
@@ -482,7 +485,9 @@ void CVelkarnDlg::CreateTray() {
         Trace("no system tray");
 }
 
-bool CVelkarnDlg::TrayReady() const { return m_presence->TrayReady(); }
+bool CVelkarnDlg::TrayReady() const {
+    return m_presence->TrayReady();
+}
 
 bool CVelkarnDlg::TrayAvailable() const {
     if (m_opts.trayAvailable)
@@ -535,9 +540,13 @@ void CVelkarnDlg::OnKeyboardRemoved() {
     SendWindowMessage(this, kMsgCloseChildren, 0, 0);
 }
 
-void CVelkarnDlg::OnKeyboardArrived() { SendWindowMessage(this, kMsgProf, kTagProf, 0); }
+void CVelkarnDlg::OnKeyboardArrived() {
+    SendWindowMessage(this, kMsgProf, kTagProf, 0);
+}
 
-void CVelkarnDlg::OnBankToggled() { SendWindowMessage(this, kMsgLed, kTagLed, 0); }
+void CVelkarnDlg::OnBankToggled() {
+    SendWindowMessage(this, kMsgLed, kTagLed, 0);
+}
 
 void CVelkarnDlg::SetButtonCaption(int controlId, const std::string& caption) {
     if (CPngButton* button = m_view->Button(controlId)) {
@@ -546,9 +555,13 @@ void CVelkarnDlg::SetButtonCaption(int controlId, const std::string& caption) {
     }
 }
 
-void CVelkarnDlg::ShowMessage(const std::string& text) { m_prompts->Ok(text); }
+void CVelkarnDlg::ShowMessage(const std::string& text) {
+    m_prompts->Ok(text);
+}
 
-PresenceSink& CVelkarnDlg::PresenceSinkFor() { return *m_presence; }
+PresenceSink& CVelkarnDlg::PresenceSinkFor() {
+    return *m_presence;
+}
 
 void CVelkarnDlg::CloseChildDialogs() {
     if (m_about)
@@ -680,7 +693,9 @@ void CVelkarnDlg::OnOK() {
     HideWindow();
 }
 
-void CVelkarnDlg::OnCancel() { HideWindow(); }
+void CVelkarnDlg::OnCancel() {
+    HideWindow();
+}
 
 void CVelkarnDlg::Show() {
     if (!m_devicePresent) {
@@ -775,10 +790,14 @@ void CVelkarnDlg::Localise(int languageIndex) {
         b->SetTooltipText(text("MAIN_CLOSE_PROMPT"), true);
     if (CPngButton* b = CommandButton(cmd::kHelp))
         b->SetTooltipText(text("MAIN_HELP_PROMPT"), true);
-    const std::pair<int, const char*> captions[] = {
-        {1135, "PROFILE_1"},       {1136, "PROFILE_2"}, {1137, "PROFILE_3"},
-        {cmd::kMacro, "PROFILE_MACRO"}, {1138, "PROFILE_DEFAULT"}, {cmd::kOk, "PROFILE_OK"},
-        {cmd::kCancel, "PROFILE_CANCLE"}, {cmd::kApply, "PROFILE_APPLY"}};
+    const std::pair<int, const char*> captions[] = {{1135, "PROFILE_1"},
+                                                    {1136, "PROFILE_2"},
+                                                    {1137, "PROFILE_3"},
+                                                    {cmd::kMacro, "PROFILE_MACRO"},
+                                                    {1138, "PROFILE_DEFAULT"},
+                                                    {cmd::kOk, "PROFILE_OK"},
+                                                    {cmd::kCancel, "PROFILE_CANCLE"},
+                                                    {cmd::kApply, "PROFILE_APPLY"}};
     for (const auto& [id, key] : captions) {
         if (CPngButton* b = CommandButton(id))
             b->setText(text(key));

@@ -24,7 +24,6 @@
 #include "ui/main/window_timers.h"
 
 #include <QUrl>
-
 #include <functional>
 #include <map>
 #include <memory>
@@ -54,7 +53,7 @@ struct MainWindowOptions {
     // companion program). Tests of one window in a process turn them off.
     bool startupChecks = true;
     // Without the checks: what the caller's own checks found.
-    bool startHidden = false;                    // "/Start"
+    bool startHidden = false;                   // "/Start"
     SingleInstanceLock* instanceLock = nullptr; // released by Exit
     // Bind the keyboard's service library (Bind of the device link) with
     // the window's presence sink. Null: the process-wide binding.
@@ -62,12 +61,12 @@ struct MainWindowOptions {
     // Listen on the instance socket and create the 208 named events.
     bool instanceServer = true;
     bool namedEvents = true;
-    Prompts* prompts = nullptr;          // null: the Qt prompts
-    ChildDialogs* dialogs = nullptr;     // null: none yet (a key click only highlights)
-    LightingHooks* lighting = nullptr;   // null: re-read into the store's mirror
-    ProfileStore* store = nullptr;       // null: the process-wide store
+    Prompts* prompts = nullptr;               // null: the Qt prompts
+    ChildDialogs* dialogs = nullptr;          // null: none yet (a key click only highlights)
+    LightingHooks* lighting = nullptr;        // null: re-read into the store's mirror
+    ProfileStore* store = nullptr;            // null: the process-wide store
     std::function<bool(const QUrl&)> openUrl; // null: QDesktopServices
-    std::optional<bool> trayAvailable;   // tests: pretend there is (no) system tray
+    std::optional<bool> trayAvailable;        // tests: pretend there is (no) system tray
 };
 
 class CVelkarnDlg : public CBaseDialog {

@@ -4,7 +4,8 @@
 
 namespace velkarn {
 
-WindowTimers::WindowTimers(Handler handler, QObject* parent) : QObject(parent), m_handler(std::move(handler)) {}
+WindowTimers::WindowTimers(Handler handler, QObject* parent)
+    : QObject(parent), m_handler(std::move(handler)) {}
 
 void WindowTimers::Start(int id, int periodMs) {
     auto& timer = m_timers[id];
@@ -40,7 +41,8 @@ void WindowTimers::KillAll() {
 }
 
 void WindowTimers::StartFromAnyThread(int id, int periodMs) {
-    QMetaObject::invokeMethod(this, [this, id, periodMs] { Start(id, periodMs); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, id, periodMs] { Start(id, periodMs); }, Qt::QueuedConnection);
 }
 
 } // namespace velkarn

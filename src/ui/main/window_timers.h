@@ -10,7 +10,6 @@
 
 #include <QObject>
 #include <QTimer>
-
 #include <functional>
 #include <map>
 #include <memory>
