@@ -62,10 +62,11 @@ public:
     int ActiveProfileCache() const override { return active; }
     void SetActiveProfileCache(int profile) override { active = profile; }
     int MacroCapacity() const override { return 0; }
-    int GKeyBank() const override { return bank; }
+    int GKeyBank() const override { return bankSource ? bankSource() : bank; }
 
     int active = 0;
     int bank = 0;
+    std::function<int()> bankSource;
 };
 
 class ScriptedPrompts final : public Prompts {
@@ -361,6 +362,7 @@ TEST_F(MainWindowTest, KeyboardBankToggleAndRemovalReachTheWindow) {
     static ServiceLibrary* link = new ServiceLibrary; // the library's threads may outlive the test
     MainWindowOptions o = Options();
     o.bindDevice = [](PresenceSink& sink) { link->Bind(sink); };
+    m_port.bankSource = [] { return link->GKeyBank(); };
     auto window = std::make_unique<CVelkarnDlg>(o);
     ASSERT_TRUE(window->OnInitDialog());
     ASSERT_TRUE(SpinUntil([&] { return window->ShownTrayIcon() == kIconKeyboardPresent; }));
@@ -373,13 +375,28 @@ TEST_F(MainWindowTest, KeyboardBankToggleAndRemovalReachTheWindow) {
         t.join();
     };
     auto caption = [&](int id) { return window->View().Button(id)->text().toStdString(); };
+    // G1 has an assignment in bank 1 only: its look follows the bank.
+    {
+        std::lock_guard lock(m_store->StoreLock());
+        Area()[265 * 16] = 1;
+    }
+    CPngButton* g1 = window->View().Button(1000);
+    EXPECT_FALSE(g1->Extra());
     ctl("bank-toggle");
     ASSERT_TRUE(SpinUntil([&] { return caption(1000) == "B1"; }));
     EXPECT_EQ(caption(1004), "B5");
     EXPECT_EQ(caption(1140), "");
+    EXPECT_TRUE(g1->Extra());
     ctl("bank-toggle");
     ASSERT_TRUE(SpinUntil([&] { return caption(1000) == "A1"; }));
     EXPECT_EQ(caption(1002), "A3");
+    EXPECT_FALSE(g1->Extra());
+
+    // The keyboard's own icon codes: 0x1811 then 0x1810.
+    ctl("icon-alt");
+    ASSERT_TRUE(SpinUntil([&] { return window->ShownTrayIcon() == kIconAlternate; }));
+    ctl("icon-normal");
+    ASSERT_TRUE(SpinUntil([&] { return window->ShownTrayIcon() == kIconKeyboardPresent; }));
 
     window->ShowAbout();
     ctl("unplug");

@@ -180,6 +180,9 @@ void KeyboardView::RefreshKeyButtons() {
     for (const KeyButton& key : KeyButtonTable())
         RefreshKeyButton(key.controlId);
     ApplyFlip(ReadFlip());
+    // A reload in colour mode brings the new store's marks too.
+    if (m_colourMode)
+        RefreshMarks();
 }
 
 void KeyboardView::RefreshMarks() {
@@ -203,13 +206,13 @@ void KeyboardView::RefreshMarks() {
 }
 
 void KeyboardView::RefreshGKeyLooks() {
+    // The tooltips and, in colour mode, the marks follow the bank as well, so
+    // that what the user reads under the mouse matches the look.
     std::lock_guard lock(m_store.StoreLock());
-    std::span<uint8_t> area = ActiveArea(false);
-    const int bank = m_store.GKeyBank();
-    for (int n = 0; n < kGKeyCount; ++n) {
-        if (CPngButton* button = Button(kGKeyControlIds[n]))
-            button->SetExtra(!area.empty() && AssignmentTypeOf(area, GKeyEntry(n, bank)) != 0, true);
-    }
+    for (int id : kGKeyControlIds)
+        RefreshKeyButton(id);
+    if (m_colourMode)
+        RefreshMarks();
 }
 
 void KeyboardView::SetColourMode(bool on) {

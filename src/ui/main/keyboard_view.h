@@ -53,8 +53,8 @@ public:
     void RefreshKeyButtons();
     void RefreshKeyButton(int controlId);
     void RefreshMarks();
-    // The "LED" message: each G key's assigned look from its entry (current
-    // bank, active profile), under the store lock.
+    // The "LED" message: each G key's assigned look and tooltip from its
+    // entry (current bank, active profile), under the store lock.
     void RefreshGKeyLooks();
 
     bool ColourMode() const { return m_colourMode; }
