@@ -3,6 +3,8 @@
 namespace pylonet_hid {
 
 // Built without libudev: the watcher polls.
-std::unique_ptr<DeviceEvents> DeviceEvents::Open() { return nullptr; }
+std::unique_ptr<DeviceEvents> DeviceEvents::Open() {
+    return nullptr;
+}
 
 } // namespace pylonet_hid

@@ -1,8 +1,7 @@
 #include "hid_port.h"
 
-#include <hidapi.h>
-
 #include <cerrno>
+#include <hidapi.h>
 #include <mutex>
 
 namespace pylonet_hid {
@@ -35,7 +34,8 @@ std::vector<HidInterface> PortEnumerate(uint16_t vendorId, uint16_t productId) {
     for (const hid_device_info* info = list; info; info = info->next) {
         if (!info->path)
             continue;
-        out.push_back(HidInterface{info->path, info->vendor_id, info->product_id, info->usage_page, info->usage});
+        out.push_back(
+            HidInterface{info->path, info->vendor_id, info->product_id, info->usage_page, info->usage});
     }
     hid_free_enumeration(list);
     return out;

@@ -21,8 +21,9 @@ constexpr uint32_t kFlagUsage = 1u << 3;
 uint64_t TargetKey(const InterfaceSelector& s) {
     const bool page = s.flags & kFlagUsagePage;
     const bool usage = s.flags & kFlagUsage;
-    return uint64_t{s.vendorId} << 48 | uint64_t{s.productId} << 32 | uint64_t{page ? s.usagePage : 0u} << 16 |
-           uint64_t{usage ? s.usage : 0u} | (page ? 0 : 1ull << 63) | (usage ? 0 : 1ull << 62);
+    return uint64_t{s.vendorId} << 48 | uint64_t{s.productId} << 32 |
+           uint64_t{page ? s.usagePage : 0u} << 16 | uint64_t{usage ? s.usage : 0u} |
+           (page ? 0 : 1ull << 63) | (usage ? 0 : 1ull << 62);
 }
 
 bool PermissionDenied(const std::string& path, int openError) {
@@ -91,7 +92,9 @@ std::string InstalledRulePath() {
     return PYLONET_HID_RULE_PATH;
 }
 
-HidService::~HidService() { End(); }
+HidService::~HidService() {
+    End();
+}
 
 int32_t HidService::Init() {
     std::lock_guard lifecycle(m_lifecycle);
@@ -141,7 +144,9 @@ void HidService::End() {
     PortExit();
 }
 
-bool HidService::Polling() const { return m_watcher.Polling(); }
+bool HidService::Polling() const {
+    return m_watcher.Polling();
+}
 
 uint32_t HidService::NextUnitLocked() {
     uint32_t id = m_nextUnit++;
@@ -198,7 +203,8 @@ void HidService::ReportOpenFailure(const std::string& path, int error) {
                  path.c_str(), rule.c_str());
 }
 
-HidHandle* HidService::OpenFor(const InterfaceSelector& selector, const std::vector<HidInterface>& interfaces) {
+HidHandle* HidService::OpenFor(const InterfaceSelector& selector,
+                               const std::vector<HidInterface>& interfaces) {
     for (const HidInterface& i : interfaces) {
         if (!SelectorMatches(selector, i))
             continue;

@@ -66,8 +66,10 @@ public:
 
     int32_t DeviceCount(const InterfaceSelector* selector);
     int32_t WriteOne(const InterfaceSelector* selector, const uint8_t* data, int32_t length);
-    int32_t StatusWrite(const InterfaceSelector* selector, const uint8_t* data, int32_t length, uint32_t* unitId);
-    int32_t AsyncRead(const InterfaceSelector* selector, PylonetCallback callback, uint32_t tag, uint32_t* unitId);
+    int32_t StatusWrite(const InterfaceSelector* selector, const uint8_t* data, int32_t length,
+                        uint32_t* unitId);
+    int32_t AsyncRead(const InterfaceSelector* selector, PylonetCallback callback, uint32_t tag,
+                      uint32_t* unitId);
     int32_t DeleteRequest(uint32_t unitId);
 
     // Whether device events or polling tell about arrival and removal.

@@ -8,7 +8,9 @@
 
 namespace pylonet_hid {
 
-HotplugWatcher::~HotplugWatcher() { Stop(); }
+HotplugWatcher::~HotplugWatcher() {
+    Stop();
+}
 
 bool HotplugWatcher::Start(std::function<void()> check, bool useDeviceEvents) {
     if (m_thread.joinable())

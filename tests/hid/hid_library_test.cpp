@@ -7,8 +7,6 @@
 #include "pylonet.h"
 #include "sim_keyboard.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -16,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -129,10 +128,13 @@ pylonet_sim::SimOptions QuietSim() {
     return o;
 }
 
-int32_t CountFor(const InterfaceSelector& s) { return RequestGetDeviceCount(&s, nullptr, 0, 0, nullptr); }
+int32_t CountFor(const InterfaceSelector& s) {
+    return RequestGetDeviceCount(&s, nullptr, 0, 0, nullptr);
+}
 
 int32_t Write(const std::vector<uint8_t>& report) {
-    return RequestWriteOne(&kVendor, nullptr, 0, report.data(), static_cast<int32_t>(report.size()), 0, nullptr);
+    return RequestWriteOne(&kVendor, nullptr, 0, report.data(), static_cast<int32_t>(report.size()), 0,
+                           nullptr);
 }
 
 class HidLibraryTest : public ::testing::Test {
@@ -175,7 +177,9 @@ protected:
     }
     std::optional<Event> WaitForCount(uint32_t tag, uint32_t count, size_t from = 0) {
         return Recorder::Get().WaitFor(
-            [&](const Event& e) { return e.kind == kPylonetNotifyDeviceCount && e.tag == tag && e.count == count; },
+            [&](const Event& e) {
+                return e.kind == kPylonetNotifyDeviceCount && e.tag == tag && e.count == count;
+            },
             from);
     }
 
@@ -316,7 +320,9 @@ TEST_F(HidLibraryTest, UnplugEndsTheReadersAndReplugBringsThemBack) {
     EXPECT_EQ(reply->bytes[7], 0x00);
     m_sim->SendConsumerCode(0x0401);
     EXPECT_TRUE(Recorder::Get().WaitFor(
-        [](const Event& e) { return e.tag == kConsumerTag && e.kind == kPylonetNotifyInput && e.bytes[0] == 0x01; },
+        [](const Event& e) {
+            return e.tag == kConsumerTag && e.kind == kPylonetNotifyInput && e.bytes[0] == 0x01;
+        },
         before));
 
     // Each change was told once per channel.
@@ -413,12 +419,14 @@ TEST(HidRuleTest, TagsExactlyThisKeyboardForTheSeat) {
     text << in.rdbuf();
     const std::string rule = text.str();
     char ids[64];
-    std::snprintf(ids, sizeof ids, "ATTRS{idVendor}==\"%04x\", ATTRS{idProduct}==\"%04x\"", kVendorId, kProductId);
+    std::snprintf(ids, sizeof ids, "ATTRS{idVendor}==\"%04x\", ATTRS{idProduct}==\"%04x\"", kVendorId,
+                  kProductId);
     EXPECT_NE(rule.find(ids), std::string::npos) << rule;
     EXPECT_NE(rule.find("SUBSYSTEM==\"hidraw\""), std::string::npos);
     EXPECT_NE(rule.find("TAG+=\"uaccess\""), std::string::npos);
     EXPECT_EQ(rule.find("MODE"), std::string::npos);
-    const std::string name = std::string(VELKARN_UDEV_RULE_FILE).substr(std::string(VELKARN_UDEV_RULE_FILE).rfind('/') + 1);
+    const std::string name =
+        std::string(VELKARN_UDEV_RULE_FILE).substr(std::string(VELKARN_UDEV_RULE_FILE).rfind('/') + 1);
     EXPECT_LT(name, "73-seat-late.rules");
     EXPECT_EQ(pylonet_hid::InstalledRulePath().substr(pylonet_hid::InstalledRulePath().rfind('/') + 1), name);
 }

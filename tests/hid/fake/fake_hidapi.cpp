@@ -1,7 +1,5 @@
 #include "fake_hidapi.h"
 
-#include <hidapi.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -9,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <hidapi.h>
 #include <mutex>
 #include <set>
 
@@ -47,7 +46,9 @@ InterfaceSelector SimSelector(uint16_t page, uint16_t usage) {
     return InterfaceSelector{kPylonetSelectorFlags, 0, 0, page, usage, 0};
 }
 
-bool Alive(const State& s, const hid_device* d) { return s.present && d->connection == s.connection; }
+bool Alive(const State& s, const hid_device* d) {
+    return s.present && d->connection == s.connection;
+}
 
 void Deliver(Role role, const uint8_t* data, uint32_t length) {
     State& s = S();
@@ -95,11 +96,20 @@ char* Duplicate(const std::string& text) {
 std::vector<Node> KeyboardNodes(uint16_t vendorId, uint16_t productId) {
     return {
         {"/dev/fake-hidraw0", vendorId, productId, {{0x0001, 0x0006}}, Role::kOther, true},
-        {"/dev/fake-hidraw1", vendorId, productId, {{0x000C, 0x0001}, {0x0001, 0x0080}}, Role::kConsumer, true},
+        {"/dev/fake-hidraw1",
+         vendorId,
+         productId,
+         {{0x000C, 0x0001}, {0x0001, 0x0080}},
+         Role::kConsumer,
+         true},
         {"/dev/fake-hidraw2", vendorId, productId, {{0xFF1C, 0x0091}}, Role::kOther, true},
         {"/dev/fake-hidraw3", vendorId, productId, {{0xFF1C, 0x0092}}, Role::kVendor, true},
         {"/dev/fake-hidraw4", vendorId, productId, {{0x0008, 0x0089}}, Role::kIndicator, true},
-        {"/dev/fake-hidraw5", static_cast<uint16_t>(vendorId + 1), productId, {{0xFF1C, 0x0092}}, Role::kOther,
+        {"/dev/fake-hidraw5",
+         static_cast<uint16_t>(vendorId + 1),
+         productId,
+         {{0xFF1C, 0x0092}},
+         Role::kOther,
          false},
     };
 }
@@ -107,7 +117,8 @@ std::vector<Node> KeyboardNodes(uint16_t vendorId, uint16_t productId) {
 void Attach(pylonet_sim::SimKeyboard& keyboard, std::vector<Node> nodes) {
     uint32_t unit = 0;
     const InterfaceSelector vendor = SimSelector(pylonet_sim::kSimVendorPage, pylonet_sim::kSimVendorUsage);
-    const InterfaceSelector consumer = SimSelector(pylonet_sim::kSimConsumerPage, pylonet_sim::kSimConsumerUsage);
+    const InterfaceSelector consumer =
+        SimSelector(pylonet_sim::kSimConsumerPage, pylonet_sim::kSimConsumerUsage);
     {
         State& s = S();
         std::lock_guard lock(s.mutex);
@@ -171,8 +182,12 @@ using fake_hid::S;
 
 extern "C" {
 
-int hid_init(void) { return 0; }
-int hid_exit(void) { return 0; }
+int hid_init(void) {
+    return 0;
+}
+int hid_exit(void) {
+    return 0;
+}
 
 hid_device_info* hid_enumerate(unsigned short vendor_id, unsigned short product_id) {
     auto& s = S();
@@ -211,7 +226,8 @@ void hid_free_enumeration(hid_device_info* devs) {
 hid_device* hid_open_path(const char* path) {
     auto& s = S();
     std::lock_guard lock(s.mutex);
-    auto node = std::find_if(s.nodes.begin(), s.nodes.end(), [&](const fake_hid::Node& n) { return n.path == path; });
+    auto node =
+        std::find_if(s.nodes.begin(), s.nodes.end(), [&](const fake_hid::Node& n) { return n.path == path; });
     if (node == s.nodes.end() || (node->keyboard && !s.present)) {
         errno = ENOENT;
         return nullptr;
@@ -280,8 +296,12 @@ int hid_read_timeout(hid_device* dev, unsigned char* data, size_t length, int mi
     return static_cast<int>(n);
 }
 
-int hid_read(hid_device* dev, unsigned char* data, size_t length) { return hid_read_timeout(dev, data, length, -1); }
+int hid_read(hid_device* dev, unsigned char* data, size_t length) {
+    return hid_read_timeout(dev, data, length, -1);
+}
 
-const wchar_t* hid_error(hid_device*) { return L"fake hidapi"; }
+const wchar_t* hid_error(hid_device*) {
+    return L"fake hidapi";
+}
 
 } // extern "C"
