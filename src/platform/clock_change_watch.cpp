@@ -12,10 +12,10 @@
 namespace velkarn {
 
 bool ClockChangeWatch::Arm() {
-    itimerspec spec{};
+    itimerspec timer{};
     // Far in the future: the timer exists only to be cancelled by a clock change.
-    spec.it_value.tv_sec = static_cast<time_t>(0x7FFFFFFF);
-    return ::timerfd_settime(m_timerFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) == 0;
+    timer.it_value.tv_sec = static_cast<time_t>(0x7FFFFFFF);
+    return ::timerfd_settime(m_timerFd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &timer, nullptr) == 0;
 }
 
 bool ClockChangeWatch::Start(std::function<void()> onClockChanged) {

@@ -117,14 +117,14 @@ std::optional<Conversion> SingleConversion(std::string_view f, ConvKind wanted) 
 }
 
 std::string FormatIntField(const Conversion& c, int64_t value) {
-    std::string spec = "%" + c.flags;
+    std::string pattern = "%" + c.flags;
     if (c.width >= 0)
-        spec += std::to_string(c.width);
+        pattern += std::to_string(c.width);
     if (c.precision >= 0)
-        spec += "." + std::to_string(c.precision);
-    spec += "ll";
+        pattern += "." + std::to_string(c.precision);
+    pattern += "ll";
     const bool isSigned = c.conv == 'd' || c.conv == 'i';
-    spec += c.conv;
+    pattern += c.conv;
     // The texts were written for a 32-bit world: no modifier and 'l' are 32 bits.
     long long s = 0;
     unsigned long long u = 0;
@@ -142,8 +142,8 @@ std::string FormatIntField(const Conversion& c, int64_t value) {
         u = static_cast<uint32_t>(value);
     }
     char buffer[kMaxField * 2 + 64];
-    const int n = isSigned ? std::snprintf(buffer, sizeof buffer, spec.c_str(), s)
-                           : std::snprintf(buffer, sizeof buffer, spec.c_str(), u);
+    const int n = isSigned ? std::snprintf(buffer, sizeof buffer, pattern.c_str(), s)
+                           : std::snprintf(buffer, sizeof buffer, pattern.c_str(), u);
     if (n < 0)
         return {};
     return std::string(buffer, std::min(static_cast<size_t>(n), sizeof buffer - 1));
