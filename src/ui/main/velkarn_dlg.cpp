@@ -225,8 +225,8 @@ bool CVelkarnDlg::OnInitDialog() {
     const int language = GetLanguageIndex();
     SendWindowMessage(this, kMsgLang, kTagLang, language >= kLanguageCount ? 0 : language);
     m_timers->Start(kTimerPreview, kPreviewFirstMs);
-    // Setting the clock applies what is pending, as the keyboard's utility
-    // always has on a time change.
+    // A change of the system clock applies what is pending, so that edits
+    // never wait across it.
     m_system->clockWatch.Start([ui = m_ui, this] { ui->Post([this] { Apply(); }); });
 
     m_system->exit.Add("hide", [this] { hide(); });

@@ -1,7 +1,6 @@
-// The main window's timers by id, as the window-timer calls of the original
-// platform offer them: Start arms (or re-arms) the timer of an id with a
-// period, Kill stops it, and every expiry calls the owner's handler with the
-// id until the handler kills or re-arms it.
+// The main window's timers, one per id: Start arms (or re-arms) the timer of
+// an id with a period, Kill stops it, and every expiry calls the owner's
+// handler with the id until the handler kills or re-arms it.
 //
 // Thread safety: Start, Kill and IsActive belong to the owner's (UI) thread.
 // StartFromAnyThread may be called from any thread (the service-library
