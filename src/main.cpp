@@ -62,11 +62,10 @@ int main(int argc, char** argv) {
     const CommandLine commandLine = ParseCommandLine(arguments);
     {
         SystemStartupEnvironment environment(AppPaths(), instanceLock);
-        if (RunStartupChecks(commandLine, environment) == StartupOutcome::kExit)
+        if (RunStartupChecks(commandLine, environment, TheDeviceState().startupShowDecided) ==
+            StartupOutcome::kExit)
             return 0;
     }
-    // The presence worker decides the first show from the device state.
-    TheDeviceState().startupShowDecided.store(StartupShowFlag().load());
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -5,6 +5,8 @@
 #include "platform/process_lookup.h"
 #include "platform/text_decode.h"
 
+#include <sys/stat.h>
+
 namespace velkarn {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -26,13 +28,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     return ParseCommandLine(args);
 }
 
-std::atomic<int>& StartupShowFlag() {
-    static std::atomic<int> flag{0};
-    return flag;
-}
-
-StartupOutcome RunStartupChecks(const CommandLine& commandLine, StartupEnvironment& environment) {
-    StartupShowFlag() = 0;
+StartupOutcome RunStartupChecks(const CommandLine& commandLine, StartupEnvironment& environment,
+                                std::atomic<int32_t>& startupShowFlag) {
+    startupShowFlag = 0;
     if (commandLine.kill) {
         if (const int pid = environment.FindRunningInstance()) {
             environment.TellRunningInstance(pid, kMsgKill, kTagKill, 0);
@@ -40,7 +38,7 @@ StartupOutcome RunStartupChecks(const CommandLine& commandLine, StartupEnvironme
         }
     }
     if (commandLine.start)
-        StartupShowFlag() = 1;
+        startupShowFlag = 1;
 
     // Two copies started at the same moment can both find no lock; the one
     // that then fails to take it goes the "exists" way like a later start.
@@ -70,7 +68,13 @@ bool SystemStartupEnvironment::CreateInstanceLock() {
 }
 
 int SystemStartupEnvironment::FindRunningInstance() {
-    return FindProcessByName(m_paths.programFileName);
+    // Another desktop session of the same user may run a copy of its own;
+    // the copy whose window listens in our runtime folder is the one to talk
+    // to. Without one, the first copy found is taken, as before.
+    return FindProcessByName(m_paths.programFileName, 0, [](int pid) {
+        struct stat st {};
+        return ::stat(InstanceSocketPath(pid).c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+    });
 }
 
 void SystemStartupEnvironment::TellRunningInstance(int pid, uint32_t message, uint32_t wParam,

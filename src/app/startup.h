@@ -36,11 +36,6 @@ struct CommandLine {
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 
-// 1 = the main window must not open by itself when the keyboard is first
-// found. Set to 0 by the start-up checks, to 1 by "/Start", and by the
-// device presence code as its rules say.
-std::atomic<int>& StartupShowFlag();
-
 class StartupEnvironment {
 public:
     virtual ~StartupEnvironment() = default;
@@ -60,9 +55,12 @@ enum class StartupOutcome : int {
     kExit = 1, // end the process now with exit code 0, before any window exists
 };
 
-// Sets the show flag, walks the command line, hands over to a running copy
-// or takes the lock, and starts the companion program.
-StartupOutcome RunStartupChecks(const CommandLine& commandLine, StartupEnvironment& environment);
+// Sets the start-up show flag (1 = the main window must not open by itself
+// when the keyboard is first found: 0 here, 1 for "/Start"; the device
+// presence code owns it afterwards), walks the command line, hands over to a
+// running copy or takes the lock, and starts the companion program.
+StartupOutcome RunStartupChecks(const CommandLine& commandLine, StartupEnvironment& environment,
+                                std::atomic<int32_t>& startupShowFlag);
 
 class SystemStartupEnvironment final : public StartupEnvironment {
 public:

@@ -56,21 +56,27 @@ std::string ProcessProgramName(int pid) {
     return BaseName(first);
 }
 
-int FindProcessByName(std::string_view programFileName, int excludePid) {
+int FindProcessByName(std::string_view programFileName, int excludePid,
+                      const std::function<bool(int pid)>& preferred) {
     if (programFileName.empty())
         return 0;
     const int self = static_cast<int>(::getpid());
     const uid_t uid = ::getuid();
+    int first = 0;
     for (const int pid : ProcessIds()) {
         if (pid == self || pid == excludePid)
             continue;
         struct stat st {};
         if (::stat(("/proc/" + std::to_string(pid)).c_str(), &st) != 0 || st.st_uid != uid)
             continue;
-        if (EqualsNoCase(ProcessProgramName(pid), programFileName))
+        if (!EqualsNoCase(ProcessProgramName(pid), programFileName))
+            continue;
+        if (!preferred || preferred(pid))
             return pid;
+        if (first == 0)
+            first = pid;
     }
-    return 0;
+    return first;
 }
 
 } // namespace velkarn

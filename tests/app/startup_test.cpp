@@ -98,19 +98,19 @@ TEST(StartupChecks, DecideBetweenRunningAndHandingOver) {
         FakeEnvironment env;
         env.lockExists = c.lockExists;
         env.runningPid = c.runningPid;
-        EXPECT_EQ(RunStartupChecks(c.line, env), c.outcome) << c.name;
+        std::atomic<int32_t> showFlag{0};
+        EXPECT_EQ(RunStartupChecks(c.line, env, showFlag), c.outcome) << c.name;
         EXPECT_EQ(env.calls, c.calls) << c.name;
     }
 }
 
 TEST(StartupChecks, StartFlagFollowsTheCommandLine) {
     FakeEnvironment env;
-    StartupShowFlag() = 1;
-    RunStartupChecks({}, env);
-    EXPECT_EQ(StartupShowFlag().load(), 0);
-    RunStartupChecks({false, true}, env);
-    EXPECT_EQ(StartupShowFlag().load(), 1);
-    StartupShowFlag() = 0;
+    std::atomic<int32_t> showFlag{1};
+    RunStartupChecks({}, env, showFlag);
+    EXPECT_EQ(showFlag.load(), 0);
+    RunStartupChecks({false, true}, env, showFlag);
+    EXPECT_EQ(showFlag.load(), 1);
 }
 
 TEST(StartupChecks, LosingTheRaceForTheLockHandsOver) {
@@ -118,7 +118,8 @@ TEST(StartupChecks, LosingTheRaceForTheLockHandsOver) {
     env.createSucceeds = false;
     env.lockAppearsOnCreateFailure = true;
     env.runningPid = 42;
-    EXPECT_EQ(RunStartupChecks({}, env), StartupOutcome::kExit);
+    std::atomic<int32_t> showFlag{0};
+    EXPECT_EQ(RunStartupChecks({}, env, showFlag), StartupOutcome::kExit);
     EXPECT_EQ(env.calls, (std::vector<std::string>{"exists", "create", "exists", "find", kTellOpen}));
 }
 

@@ -173,9 +173,9 @@ void CVelkarnDlg::RunStartupChecks() {
     const CommandLine commandLine = ParseCommandLine(m_opts.arguments);
     m_startHidden = commandLine.start;
     SystemStartupEnvironment environment(AppPaths(), *m_instanceLock);
-    if (velkarn::RunStartupChecks(commandLine, environment) == StartupOutcome::kExit)
+    if (velkarn::RunStartupChecks(commandLine, environment, TheDeviceState().startupShowDecided) ==
+        StartupOutcome::kExit)
         m_shouldRun = false;
-    TheDeviceState().startupShowDecided.store(StartupShowFlag().load());
 }
 
 bool CVelkarnDlg::OnInitDialog() {

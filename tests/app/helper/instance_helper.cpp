@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     const PathTable paths = PathTable::FromExecutable(ExecutablePath());
     SingleInstanceLock lock;
     SystemStartupEnvironment environment(paths, lock);
-    if (RunStartupChecks(ParseCommandLine(argc, argv), environment) == StartupOutcome::kExit)
+    std::atomic<int32_t> startupShowFlag{0};
+    if (RunStartupChecks(ParseCommandLine(argc, argv), environment, startupShowFlag) == StartupOutcome::kExit)
         return 0;
 
     // Shared with the handler: Stop may leave the accept thread to finish the
