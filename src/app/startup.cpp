@@ -5,9 +5,17 @@
 #include "platform/process_lookup.h"
 #include "platform/text_decode.h"
 
+#include <chrono>
 #include <sys/stat.h>
+#include <thread>
 
 namespace velkarn {
+namespace {
+
+constexpr int kInstanceWaitMs = 5000;
+constexpr int kInstanceWaitStepMs = 50;
+
+} // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
@@ -68,13 +76,26 @@ bool SystemStartupEnvironment::CreateInstanceLock() {
 }
 
 int SystemStartupEnvironment::FindRunningInstance() {
-    // Another desktop session of the same user may run a copy of its own;
-    // the copy whose window listens in our runtime folder is the one to talk
-    // to. Without one, the first copy found is taken, as before.
-    return FindProcessByName(m_paths.programFileName, 0, [](int pid) {
+    // The running copy is the one whose main window listens in our runtime
+    // folder, just as the lock lives there: a copy in another desktop session
+    // of the same user is not ours to open or to end.
+    const auto listensHere = [](int pid) {
         struct stat st {};
         return ::stat(InstanceSocketPath(pid).c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
-    });
+    };
+    const auto find = [&] {
+        const int pid = FindProcessByName(m_paths.programFileName, 0, listensHere);
+        return pid != 0 && listensHere(pid) ? pid : 0;
+    };
+    // A copy that holds the lock but is still setting up its window has no
+    // socket yet: give it a moment rather than starting a second copy.
+    for (int waited = 0;; waited += kInstanceWaitStepMs) {
+        if (const int pid = find())
+            return pid;
+        if (waited >= kInstanceWaitMs || !m_lock.ExistsElsewhere())
+            return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kInstanceWaitStepMs));
+    }
 }
 
 void SystemStartupEnvironment::TellRunningInstance(int pid, uint32_t message, uint32_t wParam,
