@@ -19,15 +19,19 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The autostart entry has an absolute destination (/etc/xdg/autostart); only
 # an install into a staging DESTDIR keeps it inside the package.
 set(CPACK_SET_DESTDIR ON)
-# The Qt platform plugins are a package of their own; without them the
-# program cannot open a window.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6widgets6 (>= 6.2), qt6-qpa-plugins, libhidapi-hidraw0, libudev1")
+# The Qt platform plugins are a package of their own and no library links
+# them, so no tool finds them; without them the program cannot open a window.
+# dpkg-shlibdeps, where present, adds the libraries with their versions.
 find_program(_shlibdeps dpkg-shlibdeps)
 if(_shlibdeps)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "libqt6core6 (>= 6.2), libqt6gui6 (>= 6.2), libqt6widgets6 (>= 6.2), qt6-qpa-plugins, libhidapi-hidraw0, libudev1")
 endif()
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
-    ${PROJECT_SOURCE_DIR}/cmake/debian/postinst ${PROJECT_SOURCE_DIR}/cmake/debian/postrm)
+# The autostart entry lies under /etc: an administrator's edits survive updates.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/postinst
+    ${PROJECT_SOURCE_DIR}/cmake/debian/postrm ${PROJECT_SOURCE_DIR}/cmake/debian/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
