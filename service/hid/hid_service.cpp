@@ -289,23 +289,26 @@ int32_t HidService::AsyncRead(const InterfaceSelector* selector, PylonetCallback
         if (!m_started)
             return 0;
     }
-    // Enumerate first, so that this pair is watched from now on and the reader
-    // starts from the count the caller sees.
+    // Enumerate first, so that this pair is watched from now on.
     const auto interfaces = Rescan({selector->vendorId, selector->productId});
+    // Opened here, not on the reader's thread: a reply to a command written
+    // right after this call returns must already have a reader to land in.
+    HidHandle* device = OpenFor(*selector, interfaces);
     auto reader = std::make_unique<Reader>();
     reader->selector = *selector;
     reader->callback = callback;
     reader->tag = tag;
-    reader->lastCount = CountMatching(*selector, interfaces);
-    // Opened here, not on the reader's thread: a reply to a command written
-    // right after this call returns must already have a reader to land in.
-    HidHandle* device = OpenFor(*selector, interfaces);
     Reader* raw = reader.get();
     std::lock_guard lock(m_mutex);
     if (!m_started) {
         PortClose(device);
         return 0;
     }
+    // The reader starts from the count the caller can see now; any later
+    // change of the topology is one it reports.
+    reader->seen = m_generation;
+    reader->interfaces = m_interfaces[{selector->vendorId, selector->productId}];
+    reader->lastCount = CountMatching(*selector, reader->interfaces);
     reader->id = NextUnitLocked();
     if (unitId)
         *unitId = reader->id;
@@ -348,13 +351,8 @@ void HidService::StopReader(std::unique_ptr<Reader> reader) {
 }
 
 void HidService::RunReader(Reader* r, HidHandle* device) {
-    uint64_t seen = 0;
-    std::vector<HidInterface> interfaces;
-    {
-        std::lock_guard lock(m_mutex);
-        seen = m_generation;
-        interfaces = m_interfaces[{r->selector.vendorId, r->selector.productId}];
-    }
+    uint64_t seen = r->seen;
+    std::vector<HidInterface> interfaces = r->interfaces;
     std::array<uint8_t, 1024> buffer{};
     for (;;) {
         bool changed = false;

@@ -81,6 +81,10 @@ private:
         InterfaceSelector selector{};
         PylonetCallback callback = nullptr;
         uint32_t tag = 0;
+        // Where the reader starts: the topology generation and the
+        // interfaces it saw, and the count it last reported.
+        uint64_t seen = 0;
+        std::vector<HidInterface> interfaces;
         int32_t lastCount = 0;
         bool stop = false; // guarded by m_mutex
         std::thread thread;
