@@ -47,6 +47,12 @@ bool SelectorMatches(const InterfaceSelector& s, const HidInterface& i) {
            (!(s.flags & kFlagUsage) || s.usage == i.usage);
 }
 
+bool Lists(const InterfaceSelector& selector, const std::vector<HidInterface>& interfaces,
+           const std::string& path) {
+    return std::any_of(interfaces.begin(), interfaces.end(),
+                       [&](const HidInterface& i) { return i.path == path && SelectorMatches(selector, i); });
+}
+
 bool SelectorUsable(const InterfaceSelector* s) {
     return s && (s->flags & kFlagVendor) && (s->flags & kFlagProduct);
 }
@@ -203,14 +209,17 @@ void HidService::ReportOpenFailure(const std::string& path, int error) {
                  path.c_str(), rule.c_str());
 }
 
-HidHandle* HidService::OpenFor(const InterfaceSelector& selector,
-                               const std::vector<HidInterface>& interfaces) {
+HidHandle* HidService::OpenFor(const InterfaceSelector& selector, const std::vector<HidInterface>& interfaces,
+                               std::string* openedPath) {
     for (const HidInterface& i : interfaces) {
         if (!SelectorMatches(selector, i))
             continue;
         int error = 0;
-        if (HidHandle* handle = PortOpen(i.path, error))
+        if (HidHandle* handle = PortOpen(i.path, error)) {
+            if (openedPath)
+                *openedPath = i.path;
             return handle;
+        }
         ReportOpenFailure(i.path, error);
     }
     return nullptr;
@@ -293,7 +302,8 @@ int32_t HidService::AsyncRead(const InterfaceSelector* selector, PylonetCallback
     const auto interfaces = Rescan({selector->vendorId, selector->productId});
     // Opened here, not on the reader's thread: a reply to a command written
     // right after this call returns must already have a reader to land in.
-    HidHandle* device = OpenFor(*selector, interfaces);
+    std::string path;
+    HidHandle* device = OpenFor(*selector, interfaces, &path);
     auto reader = std::make_unique<Reader>();
     reader->selector = *selector;
     reader->callback = callback;
@@ -313,7 +323,7 @@ int32_t HidService::AsyncRead(const InterfaceSelector* selector, PylonetCallback
     if (unitId)
         *unitId = reader->id;
     m_readers.emplace(reader->id, std::move(reader));
-    raw->thread = std::thread([this, raw, device] { RunReader(raw, device); });
+    raw->thread = std::thread([this, raw, device, path] { RunReader(raw, device, path); });
     return 1;
 }
 
@@ -350,7 +360,7 @@ void HidService::StopReader(std::unique_ptr<Reader> reader) {
     reader->thread.join();
 }
 
-void HidService::RunReader(Reader* r, HidHandle* device) {
+void HidService::RunReader(Reader* r, HidHandle* device, std::string path) {
     uint64_t seen = r->seen;
     std::vector<HidInterface> interfaces = r->interfaces;
     std::array<uint8_t, 1024> buffer{};
@@ -368,8 +378,13 @@ void HidService::RunReader(Reader* r, HidHandle* device) {
                 interfaces = m_interfaces[{r->selector.vendorId, r->selector.productId}];
             }
         }
+        if (device && changed && !Lists(r->selector, interfaces, path)) {
+            // Its node is gone: let go of it before telling anyone.
+            PortClose(device);
+            device = nullptr;
+        }
         if (!device)
-            device = OpenFor(r->selector, interfaces);
+            device = OpenFor(r->selector, interfaces, &path);
         if (changed) {
             // Reopened (or closed) before telling, so that a caller answering
             // "keyboard arrived" with a command gets its reply through us.

@@ -33,6 +33,9 @@ namespace pylonet_hid {
 // True when the selector names the interface. Only the fields whose flag bit
 // is set are compared (bit 0 vendor, 1 product, 2 usage page, 3 usage).
 bool SelectorMatches(const InterfaceSelector& selector, const HidInterface& interface);
+// True when the node at `path` still carries the selector's interface.
+bool Lists(const InterfaceSelector& selector, const std::vector<HidInterface>& interfaces,
+           const std::string& path);
 // A selector must name at least the vendor and the product: the library never
 // writes to a device it was not pointed at.
 bool SelectorUsable(const InterfaceSelector* selector);
@@ -91,13 +94,16 @@ private:
     };
     using IdPair = std::pair<uint16_t, uint16_t>;
 
-    void RunReader(Reader* reader, HidHandle* device);
+    void RunReader(Reader* reader, HidHandle* device, std::string path);
     void StopReader(std::unique_ptr<Reader> reader);
     // Enumerates the devices of one id pair (or of every pair in use) and
     // publishes the result; readers wake when it changed.
     std::vector<HidInterface> Rescan(IdPair ids);
     void RescanAll();
-    HidHandle* OpenFor(const InterfaceSelector& selector, const std::vector<HidInterface>& interfaces);
+    // Opens the first node that carries the selector's interface; its path
+    // goes to `openedPath` when given.
+    HidHandle* OpenFor(const InterfaceSelector& selector, const std::vector<HidInterface>& interfaces,
+                       std::string* openedPath = nullptr);
     int WriteReport(const InterfaceSelector& selector, const uint8_t* data, size_t length);
     void ReportOpenFailure(const std::string& path, int error);
     uint32_t NextUnitLocked();
