@@ -138,6 +138,12 @@ public:
     // The copy the last download sent (for tests and diagnostics); hold the
     // download lock while reading it.
     const DownloadCopy& LastDownloadCopy() const { return m_download; }
+    // Frees the download copy under the download lock (at exit), so a
+    // download still running elsewhere finishes before its data goes.
+    void FreeDownloadCopy() {
+        std::lock_guard lock(m_downloadLock);
+        m_download = DownloadCopy{};
+    }
 
 private:
     KeyboardPort& m_port;

@@ -31,7 +31,7 @@ QImage Load(const std::string& name) {
 
 TEST(SkinFiles, EveryPictureExistsAndDecodes) {
     test::App();
-    std::vector<std::string> files = {"Arrow.jpg",    "main_color0.jpg", "main_color1.jpg", "dengup.bmp",
+    std::vector<std::string> files = {"Arrow.jpg",    "main_color0.jpg", "main_color1.jpg", "main_assigned.jpg", "dengup.bmp",
                                       "dengdown.bmp", "sjsup.bmp",       "sjsdown.bmp",     "icon128.png",
                                       "icon141.png",  "icon142.png",     "user1up.bmp",     "user1down.bmp",
                                       "user2up.bmp",  "user2down.bmp"};
@@ -337,7 +337,7 @@ TEST(SkinLayout, KeyLooksDifferPerStateAndSitSeamlesslyOnTheBackground) {
     const QImage background = Load(main.background);
     std::vector<QImage> pictures;
     for (const char* name : {"main_normal.jpg", "main_over.jpg", "main_down.jpg", "main_disable.jpg",
-                             "main_color0.jpg", "main_color1.jpg"}) {
+                             "main_color0.jpg", "main_color1.jpg", "main_assigned.jpg"}) {
         pictures.push_back(Load(name));
         ASSERT_FALSE(pictures.back().isNull()) << name;
         ASSERT_GE(pictures.back().width(), main.width) << name;

@@ -104,7 +104,7 @@ TEST_F(AppProcessTest, KillEndsTheRunningCopyInOrder) {
     }
     const QStringList expected = {
         "hide",      "close dialogs", "release single instance", "close named events", "remove tray icon",
-        "free store"};
+        "free store", "free download copy"};
     EXPECT_EQ(steps, expected) << lines.join('\n').toStdString();
     EXPECT_FALSE(QFile::exists("/dev/shm/sem.Velkarn_Event_Main_01"));
     EXPECT_FALSE(QFile::exists("/dev/shm/sem.Velkarn_Event_Main_208"));

@@ -28,7 +28,7 @@ using namespace velkarn::skingen;
 
 namespace {
 
-enum class State { Normal, Over, Down, Disabled, Mark0, Mark1 };
+enum class State { Normal, Over, Down, Disabled, Mark0, Mark1, Assigned };
 
 const QColor kAccent(0x27, 0xC4, 0xF5);
 const QColor kMarkColour(0xFF, 0x8A, 0x1F);
@@ -74,11 +74,20 @@ void DrawKey(QPainter& p, const QRect& r, const SkinControl& c, State s) {
     case State::Mark0:
         break;
     case State::Over:
+        // Hover lifts the cap in neutral grey, so it never reads as assigned.
+        top = QColor(0x40, 0x47, 0x55);
+        bottom = QColor(0x31, 0x37, 0x43);
+        border = QColor(0x9A, 0xA4, 0xB3);
+        borderWidth = 1.5;
+        legend = Qt::white;
+        break;
+    case State::Assigned:
+        // A key with a new meaning: tinted cap, accent outline and legend.
         top = QColor(0x1B, 0x46, 0x5A);
         bottom = QColor(0x12, 0x2E, 0x3C);
         border = kAccent;
         borderWidth = 2.0;
-        legend = Qt::white;
+        legend = kAccent.lighter(135);
         break;
     case State::Down:
         // Pressed is the one solid accent cap, so it never reads as hovered or assigned.
@@ -432,6 +441,18 @@ bool WriteIni(const SkinWindow& w, const QString& folder) {
     return WriteText(folder + "/" + QString::fromStdString(w.iniFile), text);
 }
 
+// The main window's assigned look: every key cap as a key with a new meaning.
+QImage AssignedPicture(const SkinWindow& w, const QImage& background) {
+    QImage img(w.width + 100, w.height + 100, QImage::Format_RGB32);
+    img.fill(QColor(0x0E, 0x10, 0x14));
+    QPainter p(&img);
+    p.drawImage(QPoint(-1, -1), background);
+    for (const SkinControl& c : w.controls) {
+        DrawLook(p, c, c.look == Look::Key ? State::Assigned : State::Normal, QPoint(-1, -1));
+    }
+    return img;
+}
+
 // The main window's colour-mark pictures: every key cap with its mark dot.
 QImage MarkPicture(const SkinWindow& w, const QImage& background, bool marked) {
     QImage img(w.width + 100, w.height + 100, QImage::Format_RGB32);
@@ -774,6 +795,7 @@ int main(int argc, char** argv) {
         if (w.name == "Main") {
             ok = Save(MarkPicture(w, background, false), dir + "/main_color0.jpg") && ok;
             ok = Save(MarkPicture(w, background, true), dir + "/main_color1.jpg") && ok;
+            ok = Save(AssignedPicture(w, background), dir + "/main_assigned.jpg") && ok;
         }
     }
     ok = Save(Arrows(), dir + "/Arrow.jpg") && ok;

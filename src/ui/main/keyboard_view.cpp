@@ -47,11 +47,11 @@ void KeyboardView::Skin(const std::string& ini, const KeyViewPictures& pictures)
     m_ini = ini;
     m_pictures = pictures;
     const auto& p = pictures.set1.pictures;
-    // The extra look (a key with an assignment) is the over picture: a
-    // remapped key looks lit, as it does under the mouse.
+    // The extra look is the assigned look: a remapped key stands out from
+    // its neighbours without looking hovered.
     auto place = [&](int id, const std::string& key) {
         CPngButton* button = Button(id) ? Button(id) : MakeButton(id);
-        PlaceImageButton(button, ini, kSection, key, p[0], p[1], p[2], p[3], p[1]);
+        PlaceImageButton(button, ini, kSection, key, p[0], p[1], p[2], p[3], pictures.Assigned());
         return button;
     };
     for (const KeyButton& key : KeyButtonTable()) {
@@ -137,7 +137,7 @@ int KeyboardView::OpenKey(int controlId) {
 
 void KeyboardView::SetNormalLooks(CPngButton* button) {
     const auto& p = m_pictures.set1.pictures;
-    button->SetLooks(p[0], p[1], p[2], p[3], p[1], true);
+    button->SetLooks(p[0], p[1], p[2], p[3], m_pictures.Assigned(), true);
 }
 
 void KeyboardView::SetMarkLooks(CPngButton* button, bool marked) {

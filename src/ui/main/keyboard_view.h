@@ -32,6 +32,10 @@ struct KeyViewPictures {
     StatePictureSet set2;   // the same files loaded again (flipped layout)
     StatePicture colourOff; // main_color0: not marked
     StatePicture colourOn;  // main_color1: marked
+    StatePicture assigned;  // main_assigned: a key with a new meaning (the over picture when absent)
+
+    // The extra look of a key button: its assigned look.
+    const StatePicture& Assigned() const { return assigned ? assigned : set1.pictures[1]; }
 };
 
 class KeyboardView : public QObject {

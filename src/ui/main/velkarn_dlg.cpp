@@ -245,6 +245,7 @@ bool CVelkarnDlg::OnInitDialog() {
         m_store.FreeMacros();
         m_store.FreeBlock();
     });
+    m_system->exit.Add("free download copy", [this] { m_store.FreeDownloadCopy(); });
     m_initialised = true;
     Trace("initialised");
     return true;
@@ -280,6 +281,10 @@ bool CVelkarnDlg::LoadSkinImages() {
     StatePicture* extras[] = {&m_arrow, &pictures.colourOff, &pictures.colourOn};
     for (size_t i = 0; i < 3; ++i)
         *extras[i] = DrawStatePicture(LoadStatePicture(extraFiles[i]), size());
+    // Optional: a skin without its own assigned look shows the over look.
+    const std::string assigned = skins + "main_assigned.jpg";
+    if (QImageReader(Q(assigned)).canRead())
+        pictures.assigned = DrawStatePicture(LoadStatePicture(assigned), size());
     m_pictures = pictures;
     return true;
 }
