@@ -62,8 +62,11 @@ std::u16string Utf8ToUtf16(std::string_view text) {
             continue;
         }
         if (i + extra >= text.size() && extra > 0) {
+            // A sequence cut short by the end of the text (or a lone lead
+            // byte, as in Latin-1 text) costs one character, not the rest.
             out += static_cast<char16_t>(kReplacement);
-            break;
+            ++i;
+            continue;
         }
         bool ok = true;
         for (int k = 1; k <= extra; ++k) {
