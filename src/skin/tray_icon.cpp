@@ -26,9 +26,9 @@ bool CTrayIcon::Create(const QString& tip, int iconResource, std::vector<TrayMen
     m_items = std::move(menu);
     m_onCommand = std::move(onCommand);
     m_menu = std::make_unique<QMenu>();
-    if (!TrayAvailable()) {
-        return false;
-    }
+    // The icon is made and shown even when no tray is there yet: at login the
+    // program often starts before the desktop's tray, and Qt puts the icon in
+    // place as soon as a tray appears.
     m_icon = std::make_unique<QSystemTrayIcon>();
     m_icon->setIcon(m_iconLoader(iconResource));
     m_icon->setToolTip(tip);
@@ -38,7 +38,7 @@ bool CTrayIcon::Create(const QString& tip, int iconResource, std::vector<TrayMen
     m_icon->show();
     m_present = true;
     m_hidden = false;
-    return true;
+    return TrayAvailable();
 }
 
 QMenu* CTrayIcon::PrepareMenu() {

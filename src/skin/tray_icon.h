@@ -1,7 +1,7 @@
 // CTrayIcon: the program's icon in the desktop's system tray, with its menu.
 // The menu's first item is the default (bold) and a double click on the icon
-// runs it; the chosen command reaches the owner as a callback. When the
-// desktop has no tray, Create reports it so the program can show its window.
+// runs it; the chosen command reaches the owner as a callback. The icon is
+// made even when the desktop has no tray yet; it appears once a tray does.
 //
 // Thread safety: UI thread only.
 #pragma once
@@ -33,7 +33,8 @@ public:
     explicit CTrayIcon(QObject* parent = nullptr);
     ~CTrayIcon() override;
 
-    // False when the desktop has no system tray (nothing is shown then).
+    // Makes and shows the icon whether or not a tray is there now; the answer
+    // only says whether one is (it may come or go later: ask TrayAvailable).
     bool Create(const QString& tip, int iconResource, std::vector<TrayMenuItem> menu,
                 CommandHandler onCommand);
     bool SetIcon(int resourceId);

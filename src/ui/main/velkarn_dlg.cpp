@@ -475,8 +475,8 @@ void CVelkarnDlg::CreateTray() {
     std::vector<TrayMenuItem> items = {{cmd::kTrayOpen, Q(Text("MENU_11"))},
                                        {cmd::kTrayAbout, Q(Text("MENU_22"))},
                                        {cmd::kTrayExit, Q(Text("MENU_33"))}};
-    m_trayPresent = m_tray->Create(Q(Text("KEYBOARD_TRAY_DESC")), kIconNoKeyboard, std::move(items),
-                                   [this](int command) { OnCommand(command); });
+    m_tray->Create(Q(Text("KEYBOARD_TRAY_DESC")), kIconNoKeyboard, std::move(items),
+                   [this](int command) { OnCommand(command); });
     // The menu is relabelled each time it is shown: the language may have
     // changed since.
     m_tray->SetMenuCallback([](std::vector<TrayMenuItem>& menu) {
@@ -497,8 +497,7 @@ bool CVelkarnDlg::TrayReady() const {
 bool CVelkarnDlg::TrayAvailable() const {
     if (m_opts.trayAvailable)
         return *m_opts.trayAvailable;
-    if (m_tray)
-        return m_trayPresent;
+    // Asked each time: the desktop's tray may come up after the program.
     return CTrayIcon::TrayAvailable();
 }
 

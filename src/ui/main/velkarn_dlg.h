@@ -188,7 +188,6 @@ private:
     bool m_applyPending = false;
     bool m_sawArrival = false;
     bool m_devicePresent = false;
-    bool m_trayPresent = false;
     int m_presenceIcon = 0;
     int m_shownIcon = 0;
     int m_progressFrame = 0;
