@@ -191,10 +191,15 @@ StatePictureSet& SharedStatePictures(const std::string& name, QSize window,
     static std::map<std::string, StatePictureSet> sets;
     StatePictureSet& set = sets[name];
     if (!set.loaded) {
+        set.undecoded = -1;
         for (size_t i = 0; i < files.size(); ++i) {
-            set.pictures[i] = DrawStatePicture(LoadStatePicture(files[i]), window);
+            const StatePicture decoded = LoadStatePicture(files[i]);
+            if (decoded->isNull() && set.undecoded < 0) {
+                set.undecoded = static_cast<int>(i);
+            }
+            set.pictures[i] = DrawStatePicture(decoded, window);
         }
-        set.loaded = true;
+        set.loaded = set.undecoded < 0;
     }
     return set;
 }

@@ -101,6 +101,9 @@ StatePicture DrawStatePicture(const StatePicture& picture, QSize window);
 struct StatePictureSet {
     std::array<StatePicture, 4> pictures; // normal, over, down, disabled
     bool loaded = false;
+    // Index of the first file that did not decode (-1: all did). A set with a
+    // bad file is not kept, so the next call tries the files again.
+    int undecoded = -1;
 };
 // The set registered under name; load() runs only on the first call per name.
 StatePictureSet& SharedStatePictures(const std::string& name, QSize window,

@@ -20,6 +20,7 @@
 #include <QKeyEvent>
 #include <QThread>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -434,34 +435,50 @@ TEST(UiCallBridgeTest, SendRunsOnTheUiThreadAndShutdownReleasesWaiters) {
     EXPECT_EQ(bridge.Send([] { return 3; }), 0);
 }
 
-TEST(MissingSkinTest, AMissingPictureEndsTheProcessWithCodeZero) {
+TEST(MissingSkinTest, AMissingOrUndecodablePictureEndsTheProcessWithCodeZero) {
     App();
-    test::TempDir dir;
-    std::filesystem::copy(std::string(VELKARN_BIN_DIR) + "/Skins", dir.File("Skins"),
-                          std::filesystem::copy_options::recursive);
-    std::filesystem::copy(std::string(VELKARN_BIN_DIR) + "/Lang0409.ini", dir.File("Lang0409.ini"));
-    std::filesystem::remove(dir.File("Skins/main_color1.jpg"));
-    SetAppPaths(PathTable::FromFolder(dir.Path()));
-    int exitCode = -1;
-    SetSkinExitFunction([&](int code) { exitCode = code; });
-    FakePort port;
-    ProfileStore store(port);
-    MainWindowOptions o;
-    o.startupChecks = false;
-    o.bindDevice = [](PresenceSink&) {};
-    o.instanceServer = false;
-    o.namedEvents = false;
-    o.store = &store;
-    testing::internal::CaptureStderr();
-    {
-        CVelkarnDlg window(o);
-        EXPECT_FALSE(window.OnInitDialog());
+    // A JPEG header that passes the reader's check, then nothing a decoder can use.
+    static const char kCorrupt[] = "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00garbage-garbage-garbage";
+    const std::string corrupt(kCorrupt, sizeof kCorrupt - 1);
+    struct Case {
+        const char* file;
+        bool remove; // else overwritten with the corrupt bytes
+    };
+    const Case cases[] = {{"main_color1.jpg", true}, {"Arrow.jpg", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        test::TempDir dir;
+        std::filesystem::copy(std::string(VELKARN_BIN_DIR) + "/Skins", dir.File("Skins"),
+                              std::filesystem::copy_options::recursive);
+        std::filesystem::copy(std::string(VELKARN_BIN_DIR) + "/Lang0409.ini", dir.File("Lang0409.ini"));
+        const std::string picture = dir.File(std::string("Skins/") + c.file);
+        if (c.remove) {
+            std::filesystem::remove(picture);
+        } else {
+            std::ofstream(picture, std::ios::binary | std::ios::trunc) << corrupt;
+        }
+        SetAppPaths(PathTable::FromFolder(dir.Path()));
+        int exitCode = -1;
+        SetSkinExitFunction([&](int code) { exitCode = code; });
+        FakePort port;
+        ProfileStore store(port);
+        MainWindowOptions o;
+        o.startupChecks = false;
+        o.bindDevice = [](PresenceSink&) {};
+        o.instanceServer = false;
+        o.namedEvents = false;
+        o.store = &store;
+        testing::internal::CaptureStderr();
+        {
+            CVelkarnDlg window(o);
+            EXPECT_FALSE(window.OnInitDialog());
+        }
+        const std::string err = testing::internal::GetCapturedStderr();
+        SetSkinExitFunction(nullptr);
+        SetAppPaths(PathTable::FromFolder(VELKARN_BIN_DIR));
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_NE(err.find(c.file), std::string::npos) << err;
     }
-    const std::string err = testing::internal::GetCapturedStderr();
-    SetSkinExitFunction(nullptr);
-    SetAppPaths(PathTable::FromFolder(VELKARN_BIN_DIR));
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_NE(err.find("main_color1.jpg"), std::string::npos) << err;
 }
 
 } // namespace

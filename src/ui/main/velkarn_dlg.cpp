@@ -265,7 +265,8 @@ bool CVelkarnDlg::LoadSkinImages() {
     };
     const std::string extraFiles[] = {skins + "Arrow.jpg", skins + "main_color0.jpg",
                                       skins + "main_color1.jpg"};
-    // A header check is enough here; the pictures are decoded once below.
+    // A header check first, so that a missing file is named before anything
+    // is decoded; a picture that then fails to decode is just as fatal.
     for (const std::string& file : files) {
         if (!QImageReader(Q(file)).canRead())
             return missing(file);
@@ -275,16 +276,27 @@ bool CVelkarnDlg::LoadSkinImages() {
             return missing(file);
     }
     KeyViewPictures pictures;
-    pictures.set1 = SharedStatePictures("Main", size(), files);
+    const StatePictureSet& set1 = SharedStatePictures("Main", size(), files);
+    if (set1.undecoded >= 0)
+        return missing(files[static_cast<size_t>(set1.undecoded)]);
+    pictures.set1 = set1;
     // The flipped layout's set holds the same four pictures; decoded once.
     pictures.set2 = pictures.set1;
     StatePicture* extras[] = {&m_arrow, &pictures.colourOff, &pictures.colourOn};
-    for (size_t i = 0; i < 3; ++i)
-        *extras[i] = DrawStatePicture(LoadStatePicture(extraFiles[i]), size());
-    // Optional: a skin without its own assigned look shows the over look.
+    for (size_t i = 0; i < 3; ++i) {
+        const StatePicture decoded = LoadStatePicture(extraFiles[i]);
+        if (decoded->isNull())
+            return missing(extraFiles[i]);
+        *extras[i] = DrawStatePicture(decoded, size());
+    }
+    // Optional: a skin without its own (readable) assigned look shows the
+    // over look.
     const std::string assigned = skins + "main_assigned.jpg";
-    if (QImageReader(Q(assigned)).canRead())
-        pictures.assigned = DrawStatePicture(LoadStatePicture(assigned), size());
+    if (QImageReader(Q(assigned)).canRead()) {
+        const StatePicture decoded = LoadStatePicture(assigned);
+        if (!decoded->isNull())
+            pictures.assigned = DrawStatePicture(decoded, size());
+    }
     m_pictures = pictures;
     return true;
 }
