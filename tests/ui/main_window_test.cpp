@@ -162,6 +162,13 @@ TEST_F(MainWindowTest, TagsMustMatchOrNothingHappens) {
     EXPECT_EQ(window->WindowProc(kMsgLang, kTagInit, 0), 0);
     EXPECT_EQ(window->WindowProc(0x1234, kTagInit, 0), 0);
     EXPECT_EQ(window->WindowProc(kMsgCommand, cmd::kClose, 0), 0); // not a command for outsiders
+    // From another program only "OPEN", "KILL" and the commands for any
+    // sender act, even with the right tag.
+    EXPECT_EQ(window->DeliverMessage(kMsgInit, kTagInit, 0), 0);
+    EXPECT_EQ(window->DeliverMessage(kMsgLang, kTagLang, 0), 0);
+    EXPECT_EQ(window->DeliverMessage(kMsgSlider, 0, 0), 0);
+    EXPECT_EQ(window->DeliverMessage(kMsgCommand, cmd::kClose, 0), 0);
+    EXPECT_FALSE(window->TrayReady());
     EXPECT_EQ(window->WindowProc(kMsgInit, kTagInit, 0), 1);
     EXPECT_TRUE(window->TrayReady());
     EXPECT_EQ(window->ShownTrayIcon(), kIconNoKeyboard);

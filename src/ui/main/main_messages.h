@@ -108,4 +108,18 @@ constexpr bool TagMatches(uint32_t message, uint32_t wParam) {
     }
 }
 
+// Whether another program may send (message, wParam) over the instance
+// socket: only "OPEN", "KILL" and the commands meant for any sender. The
+// rest drive the window's own start-up and device handling and stay inside.
+constexpr bool AcceptedFromOutside(uint32_t message, uint32_t wParam) {
+    switch (message) {
+    case kMsgOpen:
+    case kMsgKill:
+    case kMsgCommand:
+        return TagMatches(message, wParam);
+    default:
+        return false;
+    }
+}
+
 } // namespace velkarn

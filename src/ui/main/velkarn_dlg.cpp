@@ -420,6 +420,10 @@ bool CVelkarnDlg::event(QEvent* e) {
 }
 
 intptr_t CVelkarnDlg::DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (!AcceptedFromOutside(message, static_cast<uint32_t>(wParam))) {
+        Trace("outside message " + Hex(message) + " refused");
+        return 0;
+    }
     return m_ui->Send([this, message, wParam, lParam] {
         return static_cast<int>(SendWindowMessage(this, message, wParam, lParam));
     });

@@ -86,8 +86,9 @@ public:
     // The custom messages, on the UI thread. The result is what a sender
     // gets back (0 for a message that does nothing).
     intptr_t WindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
-    // From any thread: hands the message to the UI thread and waits for
-    // its result (the instance socket's handler).
+    // From any thread: hands a message another program may send ("OPEN",
+    // "KILL", the commands for any sender) to the UI thread and waits for its
+    // result (the instance socket's handler); anything else gets 0.
     intptr_t DeliverMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
     // The commands of the window's buttons and menus.
