@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <csignal>
+#include <fcntl.h>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -32,6 +33,16 @@ void OnTerminationSignal(int) {
 void RouteTerminationSignals(velkarn::CVelkarnDlg& window) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0)
         return;
+    // A burst of signals that fills the socket must not block the handler
+    // (and with it the UI thread it interrupted): one byte already waiting is
+    // enough to end the program.
+    const int flags = ::fcntl(g_signalFds[1], F_GETFL);
+    if (flags == -1 || ::fcntl(g_signalFds[1], F_SETFL, flags | O_NONBLOCK) == -1) {
+        ::close(g_signalFds[0]);
+        ::close(g_signalFds[1]);
+        g_signalFds[0] = g_signalFds[1] = -1;
+        return;
+    }
     auto* notifier = new QSocketNotifier(g_signalFds[0], QSocketNotifier::Read, &window);
     QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
         char byte;
@@ -45,6 +56,18 @@ void RouteTerminationSignals(velkarn::CVelkarnDlg& window) {
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+}
+
+// Once the window is gone nothing reads the socket: a later signal ends the
+// process the ordinary way instead of vanishing.
+void RestoreTerminationSignals() {
+    if (g_signalFds[1] == -1)
+        return;
+    std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGINT, SIG_DFL);
+    ::close(g_signalFds[0]);
+    ::close(g_signalFds[1]);
+    g_signalFds[0] = g_signalFds[1] = -1;
 }
 
 } // namespace
@@ -83,6 +106,7 @@ int main(int argc, char** argv) {
         RouteTerminationSignals(window);
         code = window.Run();
     }
+    RestoreTerminationSignals();
     // The presence threads end before the process does; the library itself
     // stays loaded until the end.
     TheServiceLibrary().Shutdown();
