@@ -146,11 +146,14 @@ void CBitmapSlider::wheelEvent(QWheelEvent* event) {
         event->ignore();
         return;
     }
-    // Qt gives +120 per notch away from the user; the slider reads the
-    // Windows delta as unsigned, so a turn toward the user is "above 120".
-    m_position = SliderPositionAfterWheel(Range(), m_position, event->angleDelta().y());
-    update();
-    Notify();
+    // Qt gives +120 per notch away from the user, in parts of a notch on
+    // high-resolution wheels and touchpads: the parts add up to whole steps.
+    const int before = m_position;
+    m_position = SliderPositionAfterWheelTurn(Range(), m_position, m_wheelPending, event->angleDelta().y());
+    if (m_position != before) {
+        update();
+        Notify();
+    }
 }
 
 void CBitmapSlider::enterEvent(QEnterEvent* event) {

@@ -55,6 +55,7 @@ private:
     bool m_dragging = false;
     bool m_enabledFlag = true;
     bool m_hover = false;
+    int m_wheelPending = 0; // the part of a wheel notch not yet applied
 };
 
 } // namespace velkarn

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace velkarn {
@@ -103,6 +104,24 @@ int SliderPositionAfterWheel(const SliderRange& range, int position, int delta) 
     }
     if (value == 120) {
         return ClampSliderPosition(range, position - 1);
+    }
+    return position;
+}
+
+int SliderPositionAfterWheelTurn(const SliderRange& range, int position, int& pending, int delta) {
+    constexpr int kNotch = 120;
+    if ((pending > 0 && delta < 0) || (pending < 0 && delta > 0)) {
+        pending = 0;
+    }
+    // Summed wide: pending stays below a notch, but delta is the caller's.
+    const long long total = static_cast<long long>(pending) + delta;
+    const long long steps = total / kNotch;
+    pending = static_cast<int>(total % kNotch);
+    // More steps than the range has positions change nothing further.
+    const long long span = std::llabs(static_cast<long long>(range.maximum) - range.minimum) + 1;
+    const long long count = std::min(steps < 0 ? -steps : steps, span);
+    for (long long i = 0; i < count; ++i) {
+        position = SliderPositionAfterWheel(range, position, steps > 0 ? kNotch : -kNotch);
     }
     return position;
 }

@@ -57,5 +57,11 @@ int SliderPositionAfterKey(const SliderRange& range, int position, int page, Sli
 // New (clamped) position after a wheel step; the delta is read as an unsigned
 // 16-bit number, so every turn toward the user counts as above 120.
 int SliderPositionAfterWheel(const SliderRange& range, int position, int delta);
+// New position after a wheel event whose delta may be a fraction of a notch
+// (high-resolution wheels, touchpads): delta is added to pending, and every
+// full notch of +120 or -120 in it is one step by the rule above; the rest
+// stays in pending for the next event. A turn the other way drops what was
+// pending from the old direction.
+int SliderPositionAfterWheelTurn(const SliderRange& range, int position, int& pending, int delta);
 
 } // namespace velkarn

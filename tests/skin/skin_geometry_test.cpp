@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
+#include <limits>
+#include <vector>
 
 namespace velkarn {
 namespace {
@@ -105,6 +107,36 @@ TEST(SliderArithmetic, KeysAndWheel) {
     EXPECT_EQ(SliderPositionAfterWheel(r, 2, -120), 3); // toward the user reads as 65416
     EXPECT_EQ(SliderPositionAfterWheel(r, 2, 60), 2);
     EXPECT_EQ(SliderPositionAfterWheel(r, 4, -120), 4);
+}
+
+TEST(SliderArithmetic, WheelPartsAddUpToWholeNotchesBothWays) {
+    const SliderRange r{0, 10, false, 160};
+    struct Case {
+        const char* what;
+        std::vector<int> deltas;
+        int start;
+        int position;
+        int pending;
+    };
+    const Case cases[] = {
+        {"three thirds of a notch away", {40, 40, 40}, 5, 4, 0},
+        {"three thirds toward the user", {-40, -40, -40}, 5, 6, 0},
+        {"a part waits for the rest", {100}, 5, 5, 100},
+        {"two notches in one event", {240}, 5, 3, 0},
+        {"two notches toward the user", {-240}, 5, 7, 0},
+        {"turning back drops the old part", {100, -100, -20}, 5, 6, 0},
+        {"a huge turn stops at the end", {std::numeric_limits<int>::max()}, 5, 0, 7},
+        {"a huge turn the other way", {std::numeric_limits<int>::min()}, 5, 10, -8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        int position = c.start;
+        int pending = 0;
+        for (int delta : c.deltas)
+            position = SliderPositionAfterWheelTurn(r, position, pending, delta);
+        EXPECT_EQ(position, c.position);
+        EXPECT_EQ(pending, c.pending);
+    }
 }
 
 } // namespace
