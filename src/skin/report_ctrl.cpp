@@ -47,7 +47,7 @@ int CReportCtrl::InsertColumn(int index, const QString& heading, int width) {
 }
 
 int CReportCtrl::InsertItem(int index, const QString& text) {
-    EndEdit(true);
+    CloseEditBeforeRowChange(true);
     const int row = m_state.InsertItem(index, text.toStdString());
     m_syncing = true;
     insertTopLevelItem(row, new QTreeWidgetItem());
@@ -75,7 +75,7 @@ QString CReportCtrl::GetItemText(int row, int column) const {
 
 bool CReportCtrl::DeleteItem(int row, bool selectNext) {
     // An edit of another row is kept; an edit of this row goes with it.
-    EndEdit(m_editRow != row);
+    CloseEditBeforeRowChange(m_editRow != row);
     if (!m_state.DeleteItem(row, selectNext)) {
         return false;
     }
@@ -87,7 +87,7 @@ bool CReportCtrl::DeleteItem(int row, bool selectNext) {
 }
 
 int CReportCtrl::DeleteItems(unsigned states) {
-    EndEdit(false);
+    CloseEditBeforeRowChange(false);
     setUpdatesEnabled(false);
     const int deleted = m_state.DeleteItems(states);
     m_syncing = true;
@@ -149,32 +149,27 @@ void CReportCtrl::SetItemBkColor(int row, int column, int32_t colour, bool redra
     }
 }
 
-int CReportCtrl::MoveUp(int row, int n) {
-    EndEdit(true);
-    const int target = m_state.MoveUp(row, n);
+int CReportCtrl::MoveRows(const std::function<int()>& move) {
+    CloseEditBeforeRowChange(true);
+    const int target = move();
     SyncAll();
     return target;
+}
+
+int CReportCtrl::MoveUp(int row, int n) {
+    return MoveRows([&] { return m_state.MoveUp(row, n); });
 }
 
 int CReportCtrl::MoveDown(int row, int n) {
-    EndEdit(true);
-    const int target = m_state.MoveDown(row, n);
-    SyncAll();
-    return target;
+    return MoveRows([&] { return m_state.MoveDown(row, n); });
 }
 
 int CReportCtrl::MoveToTop(int row) {
-    EndEdit(true);
-    const int target = m_state.MoveToTop(row);
-    SyncAll();
-    return target;
+    return MoveRows([&] { return m_state.MoveToTop(row); });
 }
 
 int CReportCtrl::MoveToBottom(int row) {
-    EndEdit(true);
-    const int target = m_state.MoveToBottom(row);
-    SyncAll();
-    return target;
+    return MoveRows([&] { return m_state.MoveToBottom(row); });
 }
 
 bool CReportCtrl::StartEdit(int row, int column) {
@@ -203,6 +198,23 @@ bool CReportCtrl::StartEdit(int row, int column) {
     return true;
 }
 
+void CReportCtrl::CloseEditBeforeRowChange(bool commit) {
+    EndEdit(commit);
+    if (m_editRow >= 0) {
+        DropEdit();
+    }
+}
+
+void CReportCtrl::DropEdit() {
+    m_editRow = -1;
+    m_editColumn = -1;
+    if (m_editor) {
+        m_editor->hide();
+        m_editor->deleteLater();
+        m_editor = nullptr;
+    }
+}
+
 bool CReportCtrl::EndEdit(bool commit) {
     if (m_editRow < 0) {
         return false;
@@ -213,13 +225,7 @@ bool CReportCtrl::EndEdit(bool commit) {
     if (onEndEdit && !onEndEdit(this, row, column)) {
         return false; // the owner keeps the edit open
     }
-    m_editRow = -1;
-    m_editColumn = -1;
-    if (m_editor) {
-        m_editor->hide();
-        m_editor->deleteLater();
-        m_editor = nullptr;
-    }
+    DropEdit();
     if (!commit || text == GetItemText(row, column)) {
         return false;
     }

@@ -68,6 +68,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Before rows are inserted, removed or moved: ends the edit as asked and,
+    // if the owner keeps it open, drops it anyway, so the edit never stays
+    // on a row that has moved away under it.
+    void CloseEditBeforeRowChange(bool commit);
+    void DropEdit(); // closes the editor without asking or saving
+    int MoveRows(const std::function<int()>& move);
     void SyncRow(int row);
     void SyncAll();
     void OnItemChanged(QTreeWidgetItem* item, int column);

@@ -108,6 +108,14 @@ int ReportListState::GetFirstItem(unsigned states, int after) const {
     return -1;
 }
 
+void ReportListState::UncheckAllBut(int row) {
+    for (int other = 0; other < RowCount(); ++other) {
+        if (other != row && m_rows[static_cast<size_t>(other)].checked) {
+            SetChecked(other, false);
+        }
+    }
+}
+
 void ReportListState::SetChecked(int row, bool checked) {
     m_rows[static_cast<size_t>(row)].checked = checked;
     if (onCheckChanged) {
@@ -132,11 +140,7 @@ bool ReportListState::SetItemStates(int row, unsigned states) {
             ok = false; // no boxes to set
         } else if (states & kRsChecked) {
             if (m_checkStyle == kCheckSingle) {
-                for (int other = 0; other < RowCount(); ++other) {
-                    if (other != row && m_rows[static_cast<size_t>(other)].checked) {
-                        SetChecked(other, false);
-                    }
-                }
+                UncheckAllBut(row);
             }
             SetChecked(row, true);
         } else {
@@ -194,11 +198,7 @@ bool ReportListState::UserToggledCheck(int row, bool wantChecked) {
         return false; // the box keeps its previous state
     }
     if (m_checkStyle == kCheckSingle && wantChecked) {
-        for (int other = 0; other < RowCount(); ++other) {
-            if (other != row && m_rows[static_cast<size_t>(other)].checked) {
-                SetChecked(other, false);
-            }
-        }
+        UncheckAllBut(row);
     }
     SetChecked(row, wantChecked);
     for (int i = 0; i < RowCount(); ++i) {

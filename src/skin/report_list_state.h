@@ -88,6 +88,9 @@ public:
 
 private:
     void SetChecked(int row, bool checked);
+    // Unchecks every checked row other than row (each reported), for the
+    // single-check style.
+    void UncheckAllBut(int row);
 
     std::vector<ReportRow> m_rows;
     int m_columns = 0;

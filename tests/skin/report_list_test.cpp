@@ -4,7 +4,10 @@
 #include "skin/window_message.h"
 
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 namespace velkarn {
 namespace {
@@ -201,6 +204,39 @@ TEST(ReportCtrl, InPlaceEditValidatesAndReports) {
     list.onBeginEdit = [](CReportCtrl*, int, int) { return false; };
     EXPECT_FALSE(list.StartEdit(0, 0));
     EXPECT_FALSE(list.IsEditing());
+}
+
+TEST(ReportCtrl, RowChangesCloseAnEditTheOwnerKeepsOpen) {
+    test::App();
+    CReportCtrl list;
+    list.InsertColumn(0, "Name", 100);
+    list.SetEditable(true);
+    // The owner refuses every end of edit; a row change must still not leave
+    // the edit on a row that moved away under it, nor save the typed text.
+    list.onEndEdit = [](CReportCtrl*, int, int) { return false; };
+    const std::vector<std::pair<const char*, std::function<void(CReportCtrl&)>>> changes = {
+        {"move up", [](CReportCtrl& l) { l.MoveUp(1); }},
+        {"move to bottom", [](CReportCtrl& l) { l.MoveToBottom(1); }},
+        {"insert before", [](CReportCtrl& l) { l.InsertItem(0, "new"); }},
+        {"delete another row", [](CReportCtrl& l) { l.DeleteItem(0, false); }},
+        {"delete this row", [](CReportCtrl& l) { l.DeleteItem(1, false); }},
+        {"delete unchecked rows", [](CReportCtrl& l) { l.DeleteItems(kRsUnchecked); }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        list.DeleteItems(kRsAny);
+        for (int i = 0; i < 3; ++i)
+            list.InsertItem(i, QStringLiteral("a%1").arg(i));
+        ASSERT_TRUE(list.StartEdit(1, 0));
+        list.Editor()->setText("typed");
+        EXPECT_FALSE(list.EndEdit(true));
+        EXPECT_TRUE(list.IsEditing()); // the owner's word holds while rows stay put
+        change(list);
+        EXPECT_FALSE(list.IsEditing());
+        EXPECT_EQ(list.Editor(), nullptr);
+        for (int row = 0; row < list.State().RowCount(); ++row)
+            EXPECT_NE(list.GetItemText(row, 0), "typed");
+    }
 }
 
 TEST(ReportCtrl, MovesAndColoursReachTheWidget) {
