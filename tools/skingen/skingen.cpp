@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QSaveFile>
 #include <QTextStream>
 #include <cmath>
 #include <cstdio>
@@ -400,15 +401,16 @@ bool Save(const QImage& img, const QString& path) {
     return true;
 }
 
+// Written whole or not at all: QSaveFile keeps the old file until the new
+// one is complete, and a short write or full disk fails the run.
 bool WriteText(const QString& path, const QString& text) {
-    QFile f(path + QStringLiteral(".tmp"));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    QSaveFile f(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+        std::fprintf(stderr, "skingen: cannot write %s: %s\n", qPrintable(path), qPrintable(f.errorString()));
         return false;
     }
-    f.write(text.toUtf8());
-    f.close();
-    QFile::remove(path);
-    return f.rename(path);
+    return true;
 }
 
 bool WriteIni(const SkinWindow& w, const QString& folder) {
