@@ -58,6 +58,10 @@ TEST(MarkTest, ToggleTwiceRestoresAndTouchesOnlyTheMark) {
     EXPECT_FALSE(ToggleMark(area, 512)); // out of the area: nothing written
     EXPECT_FALSE(ToggleMark(std::span<uint8_t>(area).first(16), 1));
     EXPECT_EQ(area, before);
+    EXPECT_EQ(AssignmentTypeOf(area, 48), 5);
+    EXPECT_EQ(AssignmentTypeOf(area, -1), 0);
+    EXPECT_FALSE(EntryOf(area, 512));
+    EXPECT_FALSE(EntryOf(std::span<const uint8_t>(area).first(kKeyMapAreaBytes - 1), 0)); // short area
 }
 
 TEST(FlipTest, EnablesOneSetOfKeys) {

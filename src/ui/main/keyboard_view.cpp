@@ -158,17 +158,16 @@ void KeyboardView::RefreshKeyButton(int controlId) {
         return;
     const std::string label = n >= 0 ? "G" + std::to_string(n + 1) : KeyName(key->scanCode);
     const int entry = n >= 0 ? GKeyEntry(n, m_store.GKeyBank()) : key->entry;
-    if (area.empty() || entry < 0) {
+    const auto view = EntryOf(area, entry);
+    if (!view) {
         // No profile to show while the keyboard's active profile is unknown.
         button->SetExtra(false, true);
         button->SetTooltipText(QString::fromStdString(label), true);
         return;
     }
     const auto macros = std::span<const MacroRecord>(m_store.Macros());
-    const ConstKeyEntryView view(std::span<const uint8_t, kKeyEntrySize>(
-        area.data() + static_cast<size_t>(entry) * kKeyEntrySize, kKeyEntrySize));
     const AssignmentCaption caption =
-        AssignmentText(label, view, [macros](uint32_t id) { return MacroNameOfId(macros, id); });
+        AssignmentText(label, *view, [macros](uint32_t id) { return MacroNameOfId(macros, id); });
     button->SetExtra(caption.assigned, true);
     button->SetTooltipText(QString::fromStdString(caption.text), true);
 }

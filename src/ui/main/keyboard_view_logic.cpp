@@ -1,23 +1,24 @@
 #include "ui/main/keyboard_view_logic.h"
 
 #include "model/key_button_table.h"
-#include "platform/le.h"
 
 namespace velkarn {
 
 namespace {
 
-constexpr size_t kEntryBytes = 16;
-constexpr size_t kTypeOffset = 0;
-constexpr size_t kMarkOffset = 8;
-constexpr int kEntriesPerArea = 512;
-
-bool EntryInArea(std::span<const uint8_t> area, int entry) {
-    return entry >= 0 && entry < kEntriesPerArea &&
-           (static_cast<size_t>(entry) + 1) * kEntryBytes <= area.size();
+// The entry's view when area is a whole key-map area and entry one of its
+// 512; nothing otherwise (indexes come from tables and stored data).
+template <class Byte> std::optional<BasicKeyEntryView<Byte>> EntryAt(std::span<Byte> area, int entry) {
+    if (area.size() != kKeyMapAreaSize || entry < 0 || entry >= kKeyMapEntryCount)
+        return std::nullopt;
+    return BasicKeyMapAreaView<Byte>(area.template first<kKeyMapAreaSize>()).Entry(entry);
 }
 
 } // namespace
+
+std::optional<ConstKeyEntryView> EntryOf(std::span<const uint8_t> area, int entry) {
+    return EntryAt(area, entry);
+}
 
 std::optional<KeyTarget> ResolveKeyTarget(int controlId, int bank) {
     const int b = bank == 1 ? 1 : 0;
@@ -49,23 +50,22 @@ std::optional<KeyTarget> ResolveKeyTarget(int controlId, int bank) {
 }
 
 bool MarkOf(std::span<const uint8_t> area, int entry) {
-    if (!EntryInArea(area, entry))
-        return false;
-    return le::U32(area, static_cast<size_t>(entry) * kEntryBytes + kMarkOffset) != 0;
+    const auto view = EntryAt(area, entry);
+    return view && view->Mark() != 0;
 }
 
 bool ToggleMark(std::span<uint8_t> area, int entry) {
-    if (!EntryInArea(area, entry))
+    const auto view = EntryAt(area, entry);
+    if (!view)
         return false;
-    const bool marked = !MarkOf(area, entry);
-    le::PutU32(area, static_cast<size_t>(entry) * kEntryBytes + kMarkOffset, marked ? 1u : 0u);
+    const bool marked = view->Mark() == 0;
+    view->SetMark(marked ? 1u : 0u);
     return marked;
 }
 
 uint16_t AssignmentTypeOf(std::span<const uint8_t> area, int entry) {
-    if (!EntryInArea(area, entry))
-        return 0;
-    return le::U16(area, static_cast<size_t>(entry) * kEntryBytes + kTypeOffset);
+    const auto view = EntryAt(area, entry);
+    return view ? view->Type() : 0;
 }
 
 FlipLook FlipLookFor(int flip) {

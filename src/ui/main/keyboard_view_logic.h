@@ -8,6 +8,8 @@
 // key-map area is guarded by the store lock).
 #pragma once
 
+#include "model/key_entry.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -32,9 +34,10 @@ struct KeyTarget {
 // is G9.
 std::optional<KeyTarget> ResolveKeyTarget(int controlId, int bank);
 
-// A key-map area as bytes: 512 entries of 16 bytes. Marks are the u32 at
-// offset 8 of an entry, the type the u16 at offset 0.
-constexpr size_t kKeyMapAreaBytes = 512 * 16;
+// A key-map area as bytes (512 entries of 16 bytes). Every function below
+// refuses a span that is not a whole area and an entry outside 0..511.
+constexpr size_t kKeyMapAreaBytes = kKeyMapAreaSize;
+std::optional<ConstKeyEntryView> EntryOf(std::span<const uint8_t> area, int entry);
 bool MarkOf(std::span<const uint8_t> area, int entry);
 // Flips the mark of entry and returns the new state; false for an entry
 // outside the area (nothing written).
