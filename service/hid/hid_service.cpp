@@ -145,6 +145,7 @@ void HidService::End() {
     {
         std::lock_guard lock(m_mutex);
         m_interfaces.clear();
+        m_watchedPairs.clear();
         ++m_generation;
     }
     PortExit();
@@ -164,6 +165,12 @@ uint32_t HidService::NextUnitLocked() {
 // ---------------------------------------------------------------- topology
 
 std::vector<HidInterface> HidService::Rescan(IdPair ids) {
+    {
+        // Watched before the enumeration: a device event that arrives while
+        // it runs rescans this pair again, so the cached list cannot miss it.
+        std::lock_guard lock(m_mutex);
+        m_watchedPairs.insert(ids);
+    }
     std::lock_guard scan(m_scanMutex);
     std::vector<HidInterface> found = PortEnumerate(ids.first, ids.second);
     // hid_enumerate already filters by the ids; a backend that does not must
@@ -191,8 +198,7 @@ void HidService::RescanAll() {
     std::vector<IdPair> pairs;
     {
         std::lock_guard lock(m_mutex);
-        for (const auto& [ids, list] : m_interfaces)
-            pairs.push_back(ids);
+        pairs.assign(m_watchedPairs.begin(), m_watchedPairs.end());
     }
     for (const IdPair& ids : pairs)
         Rescan(ids);
@@ -228,12 +234,21 @@ HidHandle* HidService::OpenFor(const InterfaceSelector& selector, const std::vec
 int32_t HidService::DeviceCount(const InterfaceSelector* selector) {
     if (!SelectorUsable(selector))
         return 0;
+    const IdPair ids{selector->vendorId, selector->productId};
     {
         std::lock_guard lock(m_mutex);
         if (!m_started)
             return 0;
+        // The program asks before every report it sends; with device events
+        // keeping a known pair's list current, enumerating each time would
+        // only slow a download of a thousand reports down.
+        if (!m_watcher.Polling()) {
+            auto known = m_interfaces.find(ids);
+            if (known != m_interfaces.end())
+                return CountMatching(*selector, known->second);
+        }
     }
-    return CountMatching(*selector, Rescan({selector->vendorId, selector->productId}));
+    return CountMatching(*selector, Rescan(ids));
 }
 
 // ---------------------------------------------------------------- writes

@@ -114,7 +114,8 @@ private:
     std::mutex m_mutex; // everything below except the write targets
     std::condition_variable m_changed;
     uint64_t m_generation = 0;
-    std::map<IdPair, std::vector<HidInterface>> m_interfaces;
+    std::map<IdPair, std::vector<HidInterface>> m_interfaces; // as last enumerated
+    std::set<IdPair> m_watchedPairs;                          // rescanned on every device event
     std::map<uint32_t, std::unique_ptr<Reader>> m_readers;
     std::set<uint32_t> m_statusWrites;
     uint32_t m_nextUnit = 1;
