@@ -96,6 +96,7 @@ bool ParseFaults(const std::string& text, Faults& out, std::string& error) {
 
 SimOptions SimOptions::FromEnvironment() {
     SimOptions o;
+    o.recordTraffic = false;
     long long n = 0;
     if (const char* v = std::getenv("PYLONET_SIM_PLUGGED")) {
         if (ParseNumber(v, 10, n) && (n == 0 || n == 1))
@@ -239,7 +240,8 @@ int32_t SimKeyboard::GetDeviceCount() {
 
 int32_t SimKeyboard::DeleteRequest(uint32_t unitId) {
     std::lock_guard lock(m_mutex);
-    m_deleted.push_back(unitId);
+    if (m_options.recordTraffic)
+        m_deleted.push_back(unitId);
     return m_reads.erase(unitId) ? 1 : 0;
 }
 
@@ -260,7 +262,8 @@ int32_t SimKeyboard::StatusWrite(const InterfaceSelector* selector, PylonetCallb
     if (!selector || (length > 0 && !data) || length < 0)
         return 0;
     std::lock_guard lock(m_mutex);
-    m_indicatorWrites.emplace_back(data, data + length);
+    if (m_options.recordTraffic)
+        m_indicatorWrites.emplace_back(data, data + length);
     if (unitId)
         *unitId = m_nextUnit++;
     return m_plugged ? 1 : 0;
@@ -296,7 +299,8 @@ int32_t SimKeyboard::WriteOne(const InterfaceSelector* selector, const uint8_t* 
     std::lock_guard lock(m_mutex);
     if (!m_plugged || m_options.faults.refuse)
         return 0;
-    m_received.push_back(request);
+    if (m_options.recordTraffic)
+        m_received.push_back(request);
     LogReport(request.data(), request.size());
     uint64_t number = ++m_reportCount;
 

@@ -62,12 +62,17 @@ struct SimOptions {
     std::optional<uint8_t> activeProfile;      // 0..2
     std::optional<uint8_t> macroUnits;         // capacity in 128-byte units
     std::optional<std::vector<uint8_t>> modes; // up to 32 lighting-mode codes
+    // Keep every report, indicator write and deleted unit for Received(),
+    // IndicatorWrites() and DeletedUnits(). Tests want it; the shipped
+    // library runs for days and leaves it off.
+    bool recordTraffic = true;
 
     // PYLONET_SIM_PLUGGED, PYLONET_SIM_LATENCY_US, PYLONET_SIM_FAULTS,
     // PYLONET_SIM_LOG, PYLONET_SIM_STATE (or its default),
     // PYLONET_SIM_ACTIVE_PROFILE (0..2), PYLONET_SIM_MACRO_UNITS (0..255),
     // PYLONET_SIM_MODES (comma-separated codes 1..255, at most 32). Bad
-    // values are reported on stderr and replaced by the defaults.
+    // values are reported on stderr and replaced by the defaults. Traffic is
+    // not recorded.
     static SimOptions FromEnvironment();
 };
 

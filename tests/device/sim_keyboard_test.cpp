@@ -176,5 +176,27 @@ TEST(SimOptionsTest, StatusRecordValuesComeFromTheEnvironment) {
     EXPECT_EQ(sim.Memory().status, status) << "a reset keeps the configured record";
 }
 
+// The shipped library takes its options from the environment and runs for
+// as long as the session: it must not keep every report it was sent.
+TEST(SimOptionsTest, TheEnvironmentsKeyboardKeepsNoTraffic) {
+    ::setenv("PYLONET_SIM_STATE", TempFile("traffic.state").c_str(), 1);
+    pylonet_sim::SimOptions options = pylonet_sim::SimOptions::FromEnvironment();
+    ::unsetenv("PYLONET_SIM_STATE");
+    EXPECT_FALSE(options.recordTraffic);
+    options.faults = {};
+    options.plugged = true;
+    pylonet_sim::SimKeyboard sim(options);
+    const InterfaceSelector vendor{0, 0, 0, pylonet_sim::kSimVendorPage, pylonet_sim::kSimVendorUsage, 0};
+    const uint8_t report[kPylonetReportSize] = {0x00, 0x01};
+    const uint8_t indicator[2] = {0x05, 0x03};
+    uint32_t unit = 0;
+    EXPECT_EQ(sim.WriteOne(&vendor, report, sizeof report), 1);
+    EXPECT_EQ(sim.StatusWrite(&vendor, nullptr, 0, indicator, sizeof indicator, &unit), 1);
+    sim.DeleteRequest(unit);
+    EXPECT_TRUE(sim.Received().empty());
+    EXPECT_TRUE(sim.IndicatorWrites().empty());
+    EXPECT_TRUE(sim.DeletedUnits().empty());
+}
+
 } // namespace
 } // namespace velkarn::test
