@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -72,7 +73,11 @@ bool WriteExactly(int fd, const uint8_t* data, size_t size) {
 } // namespace
 
 std::string InstanceSocketPath(int pid, const std::string& folder) {
-    return JoinPath(folder.empty() ? RuntimeFolder() : folder, "Velkarn.MAIN." + std::to_string(pid));
+    const std::string dir = folder.empty() ? RuntimeFolder() : folder;
+    // Never a socket in the current folder: no runtime folder, no socket.
+    if (dir.empty())
+        return {};
+    return JoinPath(dir, "Velkarn.MAIN." + std::to_string(pid));
 }
 
 // What the accept thread uses; it outlives the server when Stop leaves the
@@ -103,6 +108,11 @@ bool InstanceServer::Start(InstanceMessageHandler handler, const std::string& fo
     if (Running())
         return false;
     const std::string path = InstanceSocketPath(static_cast<int>(::getpid()), folder);
+    if (path.empty()) {
+        std::fprintf(stderr, "velkarn: no private runtime folder (XDG_RUNTIME_DIR unset or unusable); "
+                             "other copies of the program cannot reach this one\n");
+        return false;
+    }
     sockaddr_un addr{};
     if (!FillAddress(path, addr))
         return false;

@@ -23,7 +23,8 @@ namespace velkarn {
 
 using InstanceMessageHandler = std::function<uint32_t(uint32_t message, uint32_t wParam, uint32_t lParam)>;
 
-// Path of the socket of process pid in folder (RuntimeFolder() when empty).
+// Path of the socket of process pid in folder (RuntimeFolder() when empty);
+// empty when there is no runtime folder.
 std::string InstanceSocketPath(int pid, const std::string& folder = {});
 
 class InstanceServer {

@@ -3,14 +3,31 @@
 #include "platform/paths.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 namespace velkarn {
 
-SingleInstanceLock::SingleInstanceLock()
-    : SingleInstanceLock(JoinPath(RuntimeFolder(), kSingleInstanceName)) {}
+namespace {
+
+// Without a private runtime folder the lock would land in whatever folder the
+// program was started from, where another user or a stray file could block
+// it; going without the lock only risks a second copy.
+std::string DefaultLockPath() {
+    const std::string folder = RuntimeFolder();
+    if (folder.empty()) {
+        std::fprintf(stderr, "velkarn: no private runtime folder (XDG_RUNTIME_DIR unset or unusable); "
+                             "not checking for another running copy\n");
+        return {};
+    }
+    return JoinPath(folder, kSingleInstanceName);
+}
+
+} // namespace
+
+SingleInstanceLock::SingleInstanceLock() : SingleInstanceLock(DefaultLockPath()) {}
 
 SingleInstanceLock::SingleInstanceLock(std::string lockPath) : m_path(std::move(lockPath)) {}
 
@@ -19,6 +36,8 @@ SingleInstanceLock::~SingleInstanceLock() {
 }
 
 bool SingleInstanceLock::ExistsElsewhere() const {
+    if (m_path.empty())
+        return false;
     const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
@@ -34,6 +53,8 @@ bool SingleInstanceLock::ExistsElsewhere() const {
 bool SingleInstanceLock::CreateOwned() {
     if (m_fd >= 0)
         return true;
+    if (m_path.empty())
+        return false;
     const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return false;

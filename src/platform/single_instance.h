@@ -19,7 +19,8 @@ constexpr const char* kSingleInstanceName = "TM42R08B_Sorvane_Driver";
 
 class SingleInstanceLock {
 public:
-    // The lock file in RuntimeFolder().
+    // The lock file in RuntimeFolder(). Without a runtime folder the path is
+    // empty: no other copy is found and the lock is never taken.
     SingleInstanceLock();
     explicit SingleInstanceLock(std::string lockPath);
     ~SingleInstanceLock();

@@ -137,6 +137,15 @@ TEST(SingleInstanceLock, LivesInTheRuntimeFolder) {
     EXPECT_EQ(SingleInstanceLock().Path(), sandbox.RuntimeDir() + "/TM42R08B_Sorvane_Driver");
 }
 
+// No runtime folder leaves the path empty: never a lock in the current folder,
+// and the start-up goes on as if no other copy ran.
+TEST(SingleInstanceLock, AnEmptyPathIsNeverLockedNorCreated) {
+    SingleInstanceLock lock{std::string()};
+    EXPECT_FALSE(lock.ExistsElsewhere());
+    EXPECT_FALSE(lock.CreateOwned());
+    EXPECT_FALSE(lock.Owned());
+}
+
 TEST(NamedEvents, CreatesAllNamesAndUnlinksThemAtClose) {
     EXPECT_EQ(NamedEvents::EventName("Velkarn_Event_", 1), "Velkarn_Event_Main_01");
     EXPECT_EQ(NamedEvents::EventName("Velkarn_Event_", 99), "Velkarn_Event_Main_99");
