@@ -5,12 +5,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <thread>
 #include <unistd.h>
 
 namespace velkarn {
 namespace {
 
 std::atomic<ServiceLibrary*> g_bound{nullptr};
+// ServiceCallback calls between loading g_bound and returning; a binding that
+// goes away waits for them, as they may still be using it.
+std::atomic<int> g_callbacksInFlight{0};
 
 InterfaceSelector Selector(uint16_t page, uint16_t usage) {
     return InterfaceSelector{
@@ -103,9 +107,14 @@ ServiceLibrary::ServiceLibrary(DeviceState& state, DefaultKeyMapHolder& defaultM
     : m_state(state), m_transaction(*this, clock), m_presence(m_transaction, state, defaultMap, clock) {}
 
 ServiceLibrary::~ServiceLibrary() {
-    Shutdown();
+    // No new callback reaches this binding once it is unbound; one already
+    // dispatched may still be in the transaction or the presence worker, so
+    // both stay alive until it is out.
     ServiceLibrary* self = this;
     g_bound.compare_exchange_strong(self, nullptr);
+    while (g_callbacksInFlight.load() != 0)
+        std::this_thread::yield();
+    Shutdown();
 }
 
 void ServiceLibrary::Shutdown() {
@@ -289,6 +298,11 @@ ReportLink& DefaultLink() {
 } // namespace velkarn
 
 extern "C" int32_t ServiceCallback(const ServiceNotification* notification) {
+    // Counted before g_bound is read, so a destructor that has cleared
+    // g_bound and then sees no call in flight knows none can reach it.
+    velkarn::g_callbacksInFlight.fetch_add(1);
     velkarn::ServiceLibrary* bound = velkarn::g_bound.load();
-    return bound ? bound->OnNotification(notification) : 1;
+    const int32_t result = bound ? bound->OnNotification(notification) : 1;
+    velkarn::g_callbacksInFlight.fetch_sub(1);
+    return result;
 }
