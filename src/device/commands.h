@@ -22,6 +22,10 @@
 namespace velkarn {
 
 constexpr size_t kStatusRecordSize = 44;
+// Fields of the status record.
+constexpr size_t kStatusActiveProfile = 10;
+constexpr size_t kStatusMacroUnits = 11; // macro memory in 128-byte units
+constexpr size_t kMacroUnitSize = 128;
 constexpr size_t kLightingTableSize = 126;
 constexpr int kKeyMapBanks = 3;
 
@@ -48,6 +52,11 @@ constexpr uint32_t kEndUpdatePauseMs = 10;
 int32_t BeginUpdate(ReportLink& link = DefaultLink());
 int32_t EndUpdate(ReportLink& link = DefaultLink());
 int32_t TestCommand(ReportLink& link = DefaultLink());
+
+// Macro memory in bytes that a status record offers.
+constexpr int32_t MacroCapacityOf(std::span<const uint8_t, kStatusRecordSize> status) {
+    return static_cast<int32_t>(status[kStatusMacroUnits] * kMacroUnitSize);
+}
 
 int32_t ReadStatus(std::span<uint8_t, kStatusRecordSize> status, ReportLink& link = DefaultLink());
 int32_t WriteStatus(std::span<const uint8_t, kStatusRecordSize> status, ReportLink& link = DefaultLink());

@@ -88,7 +88,7 @@ void Presence::Arrival(PresenceSink& sink) {
 
     std::array<uint8_t, kStatusRecordSize> status{};
     if (ReadStatus(status, m_link) == kDeviceSuccess)
-        m_state.macroCapacity.store(int32_t{status[11]} * 128);
+        m_state.macroCapacity.store(MacroCapacityOf(status));
 
     sink.KeyboardArrived();
 }

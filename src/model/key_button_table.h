@@ -7,6 +7,8 @@
 // Thread safety: constant data, readable from any thread.
 #pragma once
 
+#include "model/key_entry.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -42,9 +44,9 @@ constexpr int kGKeyCount = 9;
 constexpr std::array<int, kGKeyCount> kGKeyControlIds = {1000, 1001, 1002, 1003, 1004,
                                                          1140, 1141, 1142, 1143};
 constexpr int kGKeyLed = 125;
-constexpr int kGKeyEntryBase = 256;  // bank 0
-constexpr int kGKeyBankStride = 9;   // bank 1 entries start at 265
-constexpr int kMacroButtonId = 1007; // behaves as G9
+constexpr int kGKeyEntryBase = kGKeyEntryFirst;      // bank 0
+constexpr int kGKeyBankStride = kGKeyEntriesPerBank; // bank 1 entries start at 265
+constexpr int kMacroButtonId = 1007;                 // behaves as G9
 
 // n (0..8) of the G key with this control id, or -1.
 int GKeyIndexOf(int controlId);

@@ -7,6 +7,8 @@
 // Thread safety: plain data, used by the UI thread.
 #pragma once
 
+#include "device/commands.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -28,9 +30,9 @@ constexpr uint8_t BlueOf(uint32_t colour) {
 }
 
 struct DeviceStatus {
-    static constexpr size_t kSize = 44;
-    static constexpr size_t kActiveProfile = 10;
-    static constexpr size_t kMacroUnits = 11;
+    static constexpr size_t kSize = kStatusRecordSize;
+    static constexpr size_t kActiveProfile = kStatusActiveProfile;
+    static constexpr size_t kMacroUnits = kStatusMacroUnits;
     static constexpr size_t kModeList = 12;
     static constexpr size_t kModeListSize = 32;
     static constexpr uint8_t kUserModeCode = 20;
@@ -38,7 +40,7 @@ struct DeviceStatus {
     std::array<uint8_t, kSize> bytes{};
 
     int ActiveProfile() const { return bytes[kActiveProfile]; }
-    int MacroCapacity() const { return bytes[kMacroUnits] * 128; }
+    int MacroCapacity() const { return MacroCapacityOf(bytes); }
     std::span<const uint8_t, kModeListSize> ModeList() const {
         return std::span<const uint8_t, kModeListSize>(bytes.data() + kModeList, kModeListSize);
     }

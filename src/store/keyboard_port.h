@@ -11,16 +11,19 @@
 // codes of the device link (1 success, 0 no keyboard, negative failures).
 #pragma once
 
+#include "device/commands.h"
+#include "model/default_key_map.h"
+
 #include <cstdint>
 #include <functional>
 #include <span>
 
 namespace velkarn {
 
-constexpr size_t kDeviceStatusSize = 44;
-constexpr size_t kStatusActiveProfile = 10;
-constexpr size_t kStatusMacroUnits = 11;
-constexpr size_t kKeyMapBankSize = 512;
+// The status record's fields (kStatusActiveProfile, kStatusMacroUnits) come
+// with its size from the command set.
+constexpr size_t kDeviceStatusSize = kStatusRecordSize;
+constexpr size_t kKeyMapBankSize = kKeyMapImageSize;
 
 class KeyboardPort {
 public:

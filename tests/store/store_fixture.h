@@ -95,7 +95,7 @@ public:
 
     int ActiveProfileCache() const override { return cache; }
     void SetActiveProfileCache(int profile) override { cache = profile; }
-    int MacroCapacity() const override { return status[kStatusMacroUnits] * 128; }
+    int MacroCapacity() const override { return MacroCapacityOf(status); }
     int GKeyBank() const override { return bank; }
 
     std::vector<std::string> Names() const;
