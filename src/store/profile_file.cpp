@@ -1,13 +1,13 @@
 #include "store/profile_file.h"
 
 #include "app/localisation.h"
-#include "app/path_table.h"
 #include "model/default_key_map.h"
 #include "model/key_assignment.h"
 #include "platform/atomic_file.h"
 #include "platform/le.h"
 #include "platform/paths.h"
 #include "platform/safe_format.h"
+#include "store/user_settings.h"
 
 #include <array>
 #include <fcntl.h>
@@ -22,9 +22,6 @@ namespace {
 
 constexpr const char* kDataFolderName = "Ferrowyn Driver";
 constexpr const char* kStoreFileFormat = "$Profile%d";
-constexpr const char* kUserModeFilePrefix = "UserDengColor_";
-constexpr const char* kUserModeFileSuffix = ".userd";
-constexpr int kShippedUserModeNumber = 3;
 
 constexpr uint16_t kMacroAreaMagic = 0x55AA;
 constexpr size_t kMacroAreaHeaderSize = 16;
@@ -83,10 +80,6 @@ private:
     int m_fd;
 };
 
-std::string UserModeFileName(const std::string& folderPrefix, int number) {
-    return folderPrefix + std::to_string(number) + kUserModeFileSuffix;
-}
-
 void CopyFileBytes(const std::string& from, const std::string& to) {
     std::vector<uint8_t> bytes;
     if (ReadFileBytes(from, bytes) == FileReadStatus::kOk)
@@ -129,10 +122,9 @@ void EnsureDataFolder() {
     const std::string folder = DataFolder();
     if (IsFolder(folder) || !MakeFolders(folder, 0700))
         return;
-    const std::string shipped = UserModeFileName(AppPaths().userColourPrefix, kShippedUserModeNumber);
-    const std::string prefix = JoinPath(folder, kUserModeFilePrefix);
+    const std::string shipped = ShippedUserModeFilePath();
     for (int p = 0; p < kOnboardProfileCount; ++p)
-        CopyFileBytes(shipped, UserModeFileName(prefix, p));
+        CopyFileBytes(shipped, UserModeFilePath(p));
 }
 
 std::string ProfileStoreFilePath(int /*profile*/) {

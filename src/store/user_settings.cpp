@@ -28,6 +28,11 @@ constexpr const char* kPresentKey = "mode";
 constexpr const char* kNameSection = "MODENAME";
 constexpr const char* kDefaultLedValue = "255,0,0,1";
 constexpr const char* kDefaultColourValue = "0,0,0";
+// One file of user lighting modes per profile, first copied from the one the
+// program ships (number 3 among the skin files).
+constexpr const char* kUserModeFilePrefix = "UserDengColor_";
+constexpr const char* kUserModeFileSuffix = ".userd";
+constexpr int kShippedUserModeNumber = 3;
 
 bool ValidProfile(int profile) {
     return profile >= 0 && profile < 3;
@@ -102,11 +107,11 @@ std::string LightingToggleFilePath() {
 }
 
 std::string UserModeFilePath(int profile) {
-    return JoinPath(DataFolder(), "UserDengColor_" + std::to_string(profile) + ".userd");
+    return JoinPath(DataFolder(), kUserModeFilePrefix + std::to_string(profile) + kUserModeFileSuffix);
 }
 
 std::string ShippedUserModeFilePath() {
-    return AppPaths().userColourPrefix + "3.userd";
+    return AppPaths().userColourPrefix + std::to_string(kShippedUserModeNumber) + kUserModeFileSuffix;
 }
 
 bool ReadLightingToggle() {
