@@ -18,34 +18,33 @@ constexpr uint16_t kDescriptorWord54 = 0x000E;
 } // namespace
 
 std::span<uint8_t, kKeyMapAreaSize> ProfileBlock::Area(int area) {
-    return std::span<uint8_t, kKeyMapAreaSize>(m_bytes.data() + kKeyMapAreasOffset + area * kKeyMapAreaSize,
-                                               kKeyMapAreaSize);
+    return KeyMapAreaOf(Bytes(), area).Bytes();
 }
 
 std::span<const uint8_t, kKeyMapAreaSize> ProfileBlock::Area(int area) const {
-    return std::span<const uint8_t, kKeyMapAreaSize>(
-        m_bytes.data() + kKeyMapAreasOffset + area * kKeyMapAreaSize, kKeyMapAreaSize);
+    return KeyMapAreaOf(Bytes(), area).Bytes();
 }
 
+// The areas lie back to back, so entry k of the whole table is entry
+// k mod 512 of area k / 512.
 std::span<uint8_t, kEntrySize> ProfileBlock::EntryBytes(int k) {
-    return std::span<uint8_t, kEntrySize>(m_bytes.data() + kKeyMapAreasOffset + k * kEntrySize, kEntrySize);
+    return AreaView(k / kEntriesPerArea).Entry(k % kEntriesPerArea).Bytes();
 }
 
 std::span<const uint8_t, kEntrySize> ProfileBlock::EntryBytes(int k) const {
-    return std::span<const uint8_t, kEntrySize>(m_bytes.data() + kKeyMapAreasOffset + k * kEntrySize,
-                                                kEntrySize);
+    return AreaView(k / kEntriesPerArea).Entry(k % kEntriesPerArea).Bytes();
 }
 
 uint16_t ProfileBlock::EntryType(int k) const {
-    return le::U16(EntryBytes(k), entry_field::kType);
+    return Entry(k).Type();
 }
 
 uint32_t ProfileBlock::EntryValue(int k) const {
-    return le::U32(EntryBytes(k), entry_field::kValue);
+    return Entry(k).Value();
 }
 
 void ProfileBlock::SetEntryValue(int k, uint32_t value) {
-    le::PutU32(EntryBytes(k), entry_field::kValue, value);
+    Entry(k).SetValue(value);
 }
 
 uint8_t HeaderChecksum(std::span<const uint8_t> header) {

@@ -46,14 +46,6 @@ constexpr uint16_t kFormatWord1Value = 3;
 constexpr uint16_t kFormatWord2Value = 1;
 } // namespace profile_header
 
-// Entry field offsets within a 16-byte key entry.
-namespace entry_field {
-constexpr size_t kType = 0;  // u16
-constexpr size_t kCode = 2;  // u16
-constexpr size_t kValue = 4; // u32
-constexpr size_t kMark = 8;  // u32
-} // namespace entry_field
-
 // Assignment types whose entry carries a text (program path, text block).
 inline bool CarriesText(uint16_t type) {
     return type == kAssignProgram || type == kAssignText;

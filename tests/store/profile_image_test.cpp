@@ -4,6 +4,7 @@
 #include "store/profile_image.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,21 @@ TEST(DefaultBlock, HeaderByteThirtyEntersTheChecksum) {
     const auto block = MakeDefaultBlock(1);
     EXPECT_EQ(block->Bytes()[30], 1);
     EXPECT_EQ(block->Bytes()[31], 0x77);
+}
+
+// Entries of the whole table run on across the area boundaries: entry k sits
+// at 64 + 16 k in the block, whichever area it falls in.
+TEST(ProfileBlockEntries, NumberedAcrossTheFourAreas) {
+    auto block = std::make_unique<ProfileBlock>();
+    for (int k : {0, 511, 512, 1300, 2047}) {
+        const size_t at = 64 + static_cast<size_t>(k) * 16;
+        le::PutU16(block->Bytes(), at, static_cast<uint16_t>(k + 1));
+        block->SetEntryValue(k, 0xA0000000u + static_cast<uint32_t>(k));
+        EXPECT_EQ(block->EntryType(k), k + 1) << k;
+        EXPECT_EQ(le::U32(block->Bytes(), at + 4), 0xA0000000u + static_cast<uint32_t>(k)) << k;
+        EXPECT_EQ(block->EntryValue(k), 0xA0000000u + static_cast<uint32_t>(k)) << k;
+        EXPECT_EQ(block->EntryBytes(k).data(), block->Area(k / 512).data() + (k % 512) * 16) << k;
+    }
 }
 
 // A valid image with `macros` zero records and a pool of `pool` bytes.
