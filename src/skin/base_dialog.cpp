@@ -8,6 +8,7 @@
 #include <QWindow>
 #include <cstdlib>
 #include <map>
+#include <tuple>
 
 namespace velkarn {
 namespace {
@@ -188,8 +189,11 @@ StatePicture DrawStatePicture(const StatePicture& picture, QSize window) {
 
 StatePictureSet& SharedStatePictures(const std::string& name, QSize window,
                                      const std::array<std::string, 4>& files) {
-    static std::map<std::string, StatePictureSet> sets;
-    StatePictureSet& set = sets[name];
+    // Keyed by everything the pictures come from: the same kind of window cut
+    // from another skin folder, or at another size, gets pictures of its own.
+    using Key = std::tuple<std::string, std::array<std::string, 4>, int, int>;
+    static std::map<Key, StatePictureSet> sets;
+    StatePictureSet& set = sets[Key(name, files, window.width(), window.height())];
     if (!set.loaded) {
         set.undecoded = -1;
         for (size_t i = 0; i < files.size(); ++i) {

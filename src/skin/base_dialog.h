@@ -105,7 +105,8 @@ struct StatePictureSet {
     // bad file is not kept, so the next call tries the files again.
     int undecoded = -1;
 };
-// The set registered under name; load() runs only on the first call per name.
+// The set registered under name for these files at this window size; the
+// files are decoded only on the first call with all three the same.
 StatePictureSet& SharedStatePictures(const std::string& name, QSize window,
                                      const std::array<std::string, 4>& files);
 // Number of times picture files were decoded for sets (for tests of reuse).

@@ -244,6 +244,16 @@ TEST(StatePictures, LoadedOncePerWindowKind) {
     EXPECT_EQ(StatePictureLoadCount(), before + 4);
     EXPECT_EQ(&first, &again);
     EXPECT_EQ(first.pictures[0]->size(), QSize(560, 460)); // window plus 100 each way
+    // The same kind of window from other files, or at another size, is not
+    // handed the pictures cut for the first.
+    std::array<std::string, 4> others = files;
+    others[0] = folder + "Profile_over.jpg";
+    StatePictureSet& otherFiles = SharedStatePictures("test-profile", QSize(460, 360), others);
+    EXPECT_NE(&otherFiles, &first);
+    EXPECT_EQ(StatePictureLoadCount(), before + 8);
+    StatePictureSet& otherSize = SharedStatePictures("test-profile", QSize(200, 100), files);
+    EXPECT_NE(&otherSize, &first);
+    EXPECT_EQ(otherSize.pictures[0]->size(), QSize(300, 200));
     // A missing file still gives a context to cut from.
     const StatePicture empty = DrawStatePicture(LoadStatePicture(folder + "nothing.jpg"), QSize(10, 10));
     EXPECT_EQ(empty->size(), QSize(110, 110));

@@ -451,7 +451,7 @@ TEST(MissingSkinTest, AMissingOrUndecodablePictureEndsTheProcessWithCodeZero) {
         const char* file;
         bool remove; // else overwritten with the corrupt bytes
     };
-    const Case cases[] = {{"main_color1.jpg", true}, {"Arrow.jpg", false}};
+    const Case cases[] = {{"main_color1.jpg", true}, {"Arrow.jpg", false}, {"main_over.jpg", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         test::TempDir dir;
