@@ -415,6 +415,32 @@ TEST_F(HidLibraryTest, PermissionDeniedIsReportedOnceWithTheRule) {
     EXPECT_EQ(reply->bytes[7], 0x00);
 }
 
+// The program asks for the count before each of a download's thousand
+// reports. While device events keep a known keyboard's interface list
+// current, counting must not enumerate again; polling enumerates every time.
+TEST(HidCountTest, DeviceEventsSpareTheEnumerationPerCount) {
+    pylonet_sim::SimKeyboard sim(QuietSim());
+    fake_hid::Attach(sim, fake_hid::KeyboardNodes(kVendorId, kProductId));
+    pylonet_hid::HidService service;
+    ::unsetenv("PYLONET_HID_HOTPLUG");
+    const int32_t started = service.Init();
+    ::setenv("PYLONET_HID_HOTPLUG", "poll", 1);
+    ASSERT_EQ(started, 1);
+
+    const int before = fake_hid::EnumerateCalls();
+    EXPECT_EQ(service.DeviceCount(&kVendor), 1);
+    const int first = fake_hid::EnumerateCalls();
+    EXPECT_GE(first, before + 1) << "a pair not seen before is enumerated";
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(service.DeviceCount(&kVendor), 1);
+    if (service.Polling())
+        EXPECT_GE(fake_hid::EnumerateCalls(), first + 20);
+    else
+        EXPECT_EQ(fake_hid::EnumerateCalls(), first);
+    service.End();
+    fake_hid::Detach();
+}
+
 TEST(HidRuleTest, TagsExactlyThisKeyboardForTheSeat) {
     std::ifstream in(VELKARN_UDEV_RULE_FILE);
     ASSERT_TRUE(in) << VELKARN_UDEV_RULE_FILE;
