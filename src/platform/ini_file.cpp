@@ -1,10 +1,9 @@
 #include "platform/ini_file.h"
 
-#include "platform/atomic_file.h"
+#include "platform/settings_file.h"
 #include "platform/text_decode.h"
 
 #include <cstdint>
-#include <mutex>
 #include <vector>
 
 namespace velkarn {
@@ -52,25 +51,12 @@ std::string_view StripQuotes(std::string_view v) {
     return v;
 }
 
-enum class LoadResult { kOk, kMissing, kUnreadable, kMalformed };
-
-struct IniDocument {
-    std::vector<IniLine> lines;
-    std::vector<uint8_t> originalBytes;
-};
-
-LoadResult Load(const std::string& path, IniDocument& doc) {
-    const FileReadStatus status = ReadFileBytes(path, doc.originalBytes);
-    if (status == FileReadStatus::kMissing)
-        return LoadResult::kMissing;
-    if (status != FileReadStatus::kOk)
-        return LoadResult::kUnreadable;
-    const auto text = DecodeTextFile(doc.originalBytes);
-    if (!text)
-        return LoadResult::kMalformed;
-    for (auto& raw : SplitLines(*text))
-        doc.lines.push_back(ParseLine(std::move(raw)));
-    return LoadResult::kOk;
+// Any text is an INI file: lines that are neither sections nor keys are kept
+// as they stand.
+bool ParseInto(std::vector<IniLine>& lines, std::string_view text) {
+    for (auto& raw : SplitLines(text))
+        lines.push_back(ParseLine(std::move(raw)));
+    return true;
 }
 
 // Index of the key line, searching every section of that name in file order.
@@ -121,10 +107,6 @@ bool DeleteSection(std::vector<IniLine>& lines, std::string_view section) {
     return changed;
 }
 
-bool HasBreakOrNul(std::string_view s) {
-    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
 bool ValidWrite(std::string_view section, std::optional<std::string_view> key,
                 std::optional<std::string_view> value) {
     if (HasBreakOrNul(section) || section.find(']') != std::string_view::npos)
@@ -146,9 +128,37 @@ std::string Serialise(const std::vector<IniLine>& lines) {
     return out;
 }
 
-std::mutex& WriteMutex() {
-    static std::mutex mutex;
-    return mutex;
+// The edit of one write; false when the file stays as it was.
+bool ApplyWrite(std::vector<IniLine>& lines, std::string_view section, std::optional<std::string_view> key,
+                std::optional<std::string_view> value) {
+    bool changed = false;
+    if (!key) {
+        changed = DeleteSection(lines, section);
+    } else if (!value) {
+        if (const auto index = FindKey(lines, section, *key)) {
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*index));
+            changed = true;
+        }
+    } else {
+        const std::string keyName(TrimBlanks(*key));
+        if (const auto index = FindKey(lines, section, keyName)) {
+            lines[*index] = ParseLine(lines[*index].name + "=" + std::string(*value));
+        } else if (const auto header = FindSection(lines, section)) {
+            const size_t at = SectionInsertPoint(lines, *header);
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                         ParseLine(keyName + "=" + std::string(*value)));
+        } else {
+            // Built by appending: GCC 12 at -O3 misreads `"[" + std::string(...)`
+            // as an overlapping copy (-Wrestrict).
+            std::string sectionLine(1, '[');
+            sectionLine.append(section);
+            sectionLine.push_back(']');
+            lines.push_back(ParseLine(sectionLine));
+            lines.push_back(ParseLine(keyName + "=" + std::string(*value)));
+        }
+        changed = true;
+    }
+    return changed;
 }
 
 } // namespace
@@ -162,10 +172,11 @@ IniText GetPrivateProfileString(std::string_view section, std::string_view key, 
     const size_t lastNonBlank = found.find_last_not_of(" \t");
     found = lastNonBlank == std::string_view::npos ? std::string_view() : found.substr(0, lastNonBlank + 1);
 
-    IniDocument doc;
-    if (Load(path, doc) == LoadResult::kOk) {
-        if (const auto index = FindKey(doc.lines, TrimBlanks(section), TrimBlanks(key)))
-            found = StripQuotes(doc.lines[*index].value);
+    std::vector<IniLine> lines;
+    if (LoadSettingsText(path, [&](std::string_view text) { return ParseInto(lines, text); }) ==
+        SettingsLoad::kOk) {
+        if (const auto index = FindKey(lines, TrimBlanks(section), TrimBlanks(key)))
+            found = StripQuotes(lines[*index].value);
     }
     std::string text(Utf8PrefixByUtf16Units(found, capacity - 1));
     const size_t length = Utf16Length(text);
@@ -199,51 +210,12 @@ bool WritePrivateProfileString(std::string_view section, std::optional<std::stri
     if (!ValidWrite(section, key, value))
         return false;
     section = TrimBlanks(section);
-    std::lock_guard lock(WriteMutex());
-    const FolderLock folderLock(path);
-
-    IniDocument doc;
-    const LoadResult loaded = Load(path, doc);
-    if (loaded == LoadResult::kUnreadable)
-        return false;
-    if (loaded == LoadResult::kMalformed) {
-        // The content is not ours to judge; keep it where the user can find it.
-        if (!WriteFileAtomically(path + ".bad", std::span<const uint8_t>(doc.originalBytes)))
-            return false;
-        doc.lines.clear();
-    }
-    std::vector<IniLine>& lines = doc.lines;
-
-    bool changed = false;
-    if (!key) {
-        changed = DeleteSection(lines, section);
-    } else if (!value) {
-        if (const auto index = FindKey(lines, section, *key)) {
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*index));
-            changed = true;
-        }
-    } else {
-        const std::string keyName(TrimBlanks(*key));
-        if (const auto index = FindKey(lines, section, keyName)) {
-            lines[*index] = ParseLine(lines[*index].name + "=" + std::string(*value));
-        } else if (const auto header = FindSection(lines, section)) {
-            const size_t at = SectionInsertPoint(lines, *header);
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at),
-                         ParseLine(keyName + "=" + std::string(*value)));
-        } else {
-            // Built by appending: GCC 12 at -O3 misreads `"[" + std::string(...)`
-            // as an overlapping copy (-Wrestrict).
-            std::string sectionLine(1, '[');
-            sectionLine.append(section);
-            sectionLine.push_back(']');
-            lines.push_back(ParseLine(sectionLine));
-            lines.push_back(ParseLine(keyName + "=" + std::string(*value)));
-        }
-        changed = true;
-    }
-    if (!changed && loaded != LoadResult::kMalformed)
-        return true;
-    return WriteFileAtomically(path, Serialise(lines));
+    std::vector<IniLine> lines;
+    SettingsUpdate update;
+    update.parse = [&](std::string_view text) { return ParseInto(lines, text); };
+    update.serialise = [&] { return Serialise(lines); };
+    update.change = [&] { return ApplyWrite(lines, section, key, value); };
+    return UpdateSettingsFile(path, update);
 }
 
 } // namespace velkarn

@@ -1,11 +1,10 @@
 #include "platform/registry_file.h"
 
-#include "platform/atomic_file.h"
 #include "platform/paths.h"
+#include "platform/settings_file.h"
 #include "platform/text_decode.h"
 
 #include <cstdio>
-#include <mutex>
 #include <vector>
 
 namespace velkarn {
@@ -142,31 +141,24 @@ std::string FullPath(std::string_view keyPath) {
     return std::string(kRoot) + std::string(keyPath);
 }
 
-enum class LoadResult { kOk, kMissing, kUnreadable, kMalformed };
+// Keys stay empty when the text is refused.
+bool ParseInto(std::vector<RegKey>& keys, std::string_view text) {
+    auto parsed = Parse(text);
+    if (!parsed)
+        return false;
+    keys = std::move(*parsed);
+    return true;
+}
 
 struct Loaded {
-    LoadResult result = LoadResult::kMissing;
+    SettingsLoad result = SettingsLoad::kMissing;
     std::vector<RegKey> keys;
-    std::vector<uint8_t> bytes;
 };
 
 Loaded Load(const std::string& path) {
     Loaded loaded;
-    const FileReadStatus status = ReadFileBytes(path, loaded.bytes);
-    if (status == FileReadStatus::kMissing)
-        return loaded;
-    if (status != FileReadStatus::kOk) {
-        loaded.result = LoadResult::kUnreadable;
-        return loaded;
-    }
-    const auto text = DecodeTextFile(loaded.bytes);
-    auto keys = text ? Parse(*text) : std::nullopt;
-    if (!keys) {
-        loaded.result = LoadResult::kMalformed;
-        return loaded;
-    }
-    loaded.keys = std::move(*keys);
-    loaded.result = LoadResult::kOk;
+    loaded.result =
+        LoadSettingsText(path, [&](std::string_view text) { return ParseInto(loaded.keys, text); });
     return loaded;
 }
 
@@ -180,7 +172,7 @@ RegKey* FindKey(std::vector<RegKey>& keys, std::string_view fullPath) {
 std::optional<std::string> FindData(const std::string& path, std::string_view keyPath,
                                     std::string_view name) {
     Loaded loaded = Load(path);
-    if (loaded.result != LoadResult::kOk)
+    if (loaded.result != SettingsLoad::kOk)
         return std::nullopt;
     RegKey* key = FindKey(loaded.keys, FullPath(keyPath));
     if (key == nullptr)
@@ -193,34 +185,16 @@ std::optional<std::string> FindData(const std::string& path, std::string_view ke
     return data;
 }
 
-bool HasBreakOrNul(std::string_view s) {
-    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
-}
-
-std::mutex& WriteMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-// Applies change to the parsed file under the write lock and rewrites it.
+// Applies change to the parsed file and rewrites it; the registry file's
+// folder is created on the first write.
 template <typename Change> bool Modify(const std::string& path, Change change) {
-    std::lock_guard lock(WriteMutex());
-    // The folder must exist before it can be locked.
-    const auto slash = path.find_last_of('/');
-    if (slash != std::string::npos && slash > 0)
-        MakeFolders(path.substr(0, slash), 0700);
-    const FolderLock folderLock(path);
-    Loaded loaded = Load(path);
-    if (loaded.result == LoadResult::kUnreadable)
-        return false;
-    if (loaded.result == LoadResult::kMalformed) {
-        if (!WriteFileAtomically(path + ".bad", std::span<const uint8_t>(loaded.bytes)))
-            return false;
-        loaded.keys.clear();
-    }
-    if (!change(loaded.keys) && loaded.result != LoadResult::kMalformed)
-        return true;
-    return WriteFileAtomically(path, Serialise(loaded.keys));
+    std::vector<RegKey> keys;
+    SettingsUpdate update;
+    update.parse = [&](std::string_view text) { return ParseInto(keys, text); };
+    update.change = [&] { return change(keys); };
+    update.serialise = [&] { return Serialise(keys); };
+    update.createFolder = true;
+    return UpdateSettingsFile(path, update);
 }
 
 bool SetData(const std::string& path, std::string_view keyPath, std::string_view name, std::string data) {
@@ -290,7 +264,7 @@ std::optional<std::string> RegistryFile::ReadString(std::string_view keyPath, st
 
 bool RegistryFile::KeyExists(std::string_view keyPath) const {
     Loaded loaded = Load(m_path);
-    return loaded.result == LoadResult::kOk && FindKey(loaded.keys, FullPath(keyPath)) != nullptr;
+    return loaded.result == SettingsLoad::kOk && FindKey(loaded.keys, FullPath(keyPath)) != nullptr;
 }
 
 bool RegistryFile::WriteDword(std::string_view keyPath, std::string_view name, uint32_t value) {
