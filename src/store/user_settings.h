@@ -24,7 +24,7 @@ namespace velkarn {
 constexpr int kUserModeCount = 10;
 
 // Address opened by the link button when the skin names none.
-inline constexpr const char* kDefaultLink = "https://www.example.com/";
+inline constexpr const char* kDefaultLink = "https://velkarn.example/support";
 
 std::string LightingToggleFilePath();      // data folder + "/wskb.ini"
 std::string UserModeFilePath(int profile); // data folder + "/UserDengColor_<p>.userd"
