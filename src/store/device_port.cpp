@@ -36,6 +36,10 @@ int DeviceLinkPort::EndUpdate() {
     return velkarn::EndUpdate(m_link);
 }
 
+int DeviceLinkPort::ReadLightingTable(std::span<uint8_t, kReportDataSize> out, int n, int offset) {
+    return velkarn::ReadLightingTable(out, n, offset, m_link);
+}
+
 int DeviceLinkPort::ActiveProfileCache() const {
     return m_state.activeProfile.load();
 }

@@ -36,6 +36,8 @@ public:
     virtual int WriteMacroArea(std::span<const uint8_t> bytes) = 0;
     virtual int BeginUpdate() = 0;
     virtual int EndUpdate() = 0;
+    // n bytes of the lighting table at offset; the reply's 56 data bytes.
+    virtual int ReadLightingTable(std::span<uint8_t, kReportDataSize> out, int n, int offset) = 0;
 
     // The active profile the keyboard last reported, -1 when not known.
     virtual int ActiveProfileCache() const = 0;
@@ -62,6 +64,7 @@ public:
     int WriteMacroArea(std::span<const uint8_t> bytes) override;
     int BeginUpdate() override;
     int EndUpdate() override;
+    int ReadLightingTable(std::span<uint8_t, kReportDataSize> out, int n, int offset) override;
     int ActiveProfileCache() const override;
     void SetActiveProfileCache(int profile) override;
     int MacroCapacity() const override;

@@ -54,6 +54,23 @@ int ProfileStore::GetActiveProfile() {
     return profile;
 }
 
+bool ProfileStore::RefreshLightingMirror() {
+    std::array<uint8_t, kDeviceStatusSize> status{};
+    if (m_port.ReadStatus(status) != 1)
+        return false;
+    m_status.bytes = status;
+    m_port.BeginUpdate();
+    for (int p = 0; p < kOnboardProfileCount; ++p) {
+        std::array<uint8_t, kReportDataSize> chunk{};
+        // A record is 42 bytes; each read brings a whole report's worth.
+        if (m_port.ReadLightingTable(chunk, static_cast<int>(kReportDataSize),
+                                     p * static_cast<int>(LightingRecord::kSize)) == 1)
+            std::copy_n(chunk.begin(), LightingRecord::kSize, m_lighting[static_cast<size_t>(p)].bytes.begin());
+    }
+    m_port.EndUpdate();
+    return true;
+}
+
 void ProfileStore::SetSelectedProfile(int profile) {
     if (profile >= 0 && profile < kOnboardProfileCount)
         m_selectedProfile.store(profile);

@@ -111,6 +111,11 @@ public:
     LightingRecord& Lighting(int profile) { return m_lighting.at(static_cast<size_t>(profile)); }
     DeviceStatus& Status() { return m_status; }
 
+    // The lighting refresh: ReadStatus, and when it answers, the three
+    // lighting records between BeginUpdate and EndUpdate, into the mirrors
+    // above. False when the status read failed (the mirrors stay as they were).
+    bool RefreshLightingMirror();
+
     // The active profile: the cached one, else asks the keyboard (ReadStatus)
     // and caches its answer. -1 when the keyboard cannot tell, or names a
     // profile outside 0..2; the cache then stays unknown.

@@ -47,6 +47,29 @@ TEST_F(ProfileStoreTest, NoKeyboardMeansUnknownEveryTime) {
     }
 }
 
+TEST_F(ProfileStoreTest, LightingRefreshReadsTheStatusThenTheThreeRecords) {
+    for (size_t i = 0; i < m_keyboard.lighting.size(); ++i)
+        m_keyboard.lighting[i] = static_cast<uint8_t>(i);
+    m_keyboard.status[12] = 20;
+    ASSERT_TRUE(m_store->RefreshLightingMirror());
+    EXPECT_EQ(m_keyboard.Names(), (std::vector<std::string>{"ReadStatus", "BeginUpdate", "ReadLightingTable",
+                                                             "ReadLightingTable", "ReadLightingTable",
+                                                             "EndUpdate"}));
+    EXPECT_EQ(m_store->Status().bytes[12], 20);
+    for (int p = 0; p < 3; ++p) {
+        EXPECT_EQ(m_store->Lighting(p).bytes.front(), p * 42) << p;
+        EXPECT_EQ(m_store->Lighting(p).bytes.back(), p * 42 + 41) << p;
+    }
+
+    // A status read that fails reads nothing more and keeps the mirrors.
+    m_keyboard.log.clear();
+    m_keyboard.failCommand = "ReadStatus";
+    m_keyboard.lighting.fill(0xEE);
+    EXPECT_FALSE(m_store->RefreshLightingMirror());
+    EXPECT_EQ(m_keyboard.Names(), std::vector<std::string>{"ReadStatus"});
+    EXPECT_EQ(m_store->Lighting(1).bytes.front(), 42);
+}
+
 TEST_F(ProfileStoreTest, ResetClearsTheCurrentBankAndTheDrawnKeysOnly) {
     m_keyboard.SetActiveProfile(1);
     m_keyboard.bank = 1;

@@ -75,6 +75,16 @@ int FakeKeyboard::EndUpdate() {
     return Answer("EndUpdate", -1, 0);
 }
 
+int FakeKeyboard::ReadLightingTable(std::span<uint8_t, kReportDataSize> out, int n, int offset) {
+    const int result = Answer("ReadLightingTable", -1, static_cast<size_t>(n));
+    if (result == 1) {
+        std::fill(out.begin(), out.end(), uint8_t{0});
+        for (int i = 0; i < n && offset + i < static_cast<int>(lighting.size()); ++i)
+            out[static_cast<size_t>(i)] = lighting[static_cast<size_t>(offset + i)];
+    }
+    return result;
+}
+
 std::vector<std::string> FakeKeyboard::Names() const {
     std::vector<std::string> names;
     for (const auto& command : log)

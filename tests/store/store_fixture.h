@@ -92,6 +92,7 @@ public:
     int WriteMacroArea(std::span<const uint8_t> bytes) override;
     int BeginUpdate() override;
     int EndUpdate() override;
+    int ReadLightingTable(std::span<uint8_t, kReportDataSize> out, int n, int offset) override;
 
     int ActiveProfileCache() const override { return cache; }
     void SetActiveProfileCache(int profile) override { cache = profile; }
@@ -107,6 +108,7 @@ public:
     int bank = 0;
     std::array<uint8_t, kDeviceStatusSize> status{};
     std::array<std::array<uint8_t, kKeyMapBankSize>, 3> banks{};
+    std::array<uint8_t, 126> lighting{};
     std::vector<uint8_t> macroArea;
     std::vector<uint8_t> lastMacroWrite;
     std::vector<FakeCommand> log;

@@ -60,6 +60,7 @@ public:
     int WriteMacroArea(std::span<const uint8_t>) override { return 0; }
     int BeginUpdate() override { return 0; }
     int EndUpdate() override { return 0; }
+    int ReadLightingTable(std::span<uint8_t, kReportDataSize>, int, int) override { return 0; }
     int ActiveProfileCache() const override { return active; }
     void SetActiveProfileCache(int profile) override { active = profile; }
     int MacroCapacity() const override { return 0; }

@@ -72,19 +72,7 @@ class MirrorLighting final : public LightingHooks {
 public:
     explicit MirrorLighting(ProfileStore& store) : m_store(store) {}
 
-    void ReadLighting(bool) override {
-        std::array<uint8_t, kStatusRecordSize> status{};
-        if (ReadStatus(status) != 1)
-            return;
-        std::copy(status.begin(), status.end(), m_store.Status().bytes.begin());
-        BeginUpdate();
-        for (int p = 0; p < kOnboardProfileCount; ++p) {
-            std::array<uint8_t, kReportDataSize> chunk{};
-            if (ReadLightingTable(chunk, kReportDataSize, p * static_cast<int>(LightingRecord::kSize)) == 1)
-                std::copy_n(chunk.begin(), LightingRecord::kSize, m_store.Lighting(p).bytes.begin());
-        }
-        EndUpdate();
-    }
+    void ReadLighting(bool) override { m_store.RefreshLightingMirror(); }
 
 private:
     ProfileStore& m_store;
